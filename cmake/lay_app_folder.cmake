@@ -1,0 +1,11 @@
+# Copies data/ next to the executables; temp/ always exists, empty at first.
+file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*)
+foreach(f ${files})
+  if(f MATCHES "(^|/)\\.gitkeep$")
+    continue()
+  endif()
+  configure_file(${SRC}/${f} ${DST}/${f} COPYONLY)
+endforeach()
+foreach(d media/button media/toolbutton media/round media/others background temp)
+  file(MAKE_DIRECTORY ${DST}/${d})
+endforeach()

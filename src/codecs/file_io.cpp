@@ -1,0 +1,114 @@
+#include "codecs/file_io.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+#include "codecs/error.h"
+
+namespace corvanti {
+namespace {
+
+std::string CannotOpen(const std::filesystem::path& path) {
+  return "Cannot open file " + path.string();
+}
+
+// Closes a descriptor and removes the scratch file unless told the file was kept.
+class ScratchFile {
+ public:
+  ScratchFile(std::filesystem::path path, int fd) : path_(std::move(path)), fd_(fd) {}
+  ~ScratchFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!kept_) ::unlink(path_.c_str());
+  }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  int fd() const { return fd_; }
+  int Close() {
+    int rc = ::close(fd_);
+    fd_ = -1;
+    return rc;
+  }
+  void Keep() { kept_ = true; }
+
+ private:
+  std::filesystem::path path_;
+  int fd_;
+  bool kept_ = false;
+};
+
+}  // namespace
+
+std::string IoErrorMessage(int error_code) {
+  switch (error_code) {
+    case ENOENT: return "Path not found";
+    case EACCES:
+    case EPERM:
+    case EROFS: return "File access denied";
+    case ENOSPC: return "Disk full";
+    case EISDIR: return "Is a folder, not a file";
+    case ENAMETOOLONG: return "Invalid filename";
+    default: return "I/O error " + std::to_string(error_code);
+  }
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) throw Error(CannotOpen(path));
+  std::string bytes;
+  char buffer[1 << 16];
+  for (;;) {
+    std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
+    bytes.append(buffer, n);
+    if (n < sizeof buffer) break;
+  }
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  // A folder opens on some systems but does not read.
+  if (failed) throw Error(CannotOpen(path));
+  return bytes;
+}
+
+bool FileExists(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
+void ReplaceFile(const std::filesystem::path& path, std::string_view bytes, CreateFailure style) {
+  auto fail = [&](int code) -> void {
+    if (style == CreateFailure::kCannotCreate) throw Error("Cannot create file " + path.string());
+    throw Error(IoErrorMessage(code));
+  };
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) fail(EISDIR);
+  // A read-only target stays read-only: renaming over it would get round its protection.
+  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) fail(EACCES);
+
+  static thread_local std::mt19937_64 random{std::random_device{}()};
+  std::filesystem::path scratch = path;
+  scratch += ".part-" + std::to_string(random() % 1000000000ULL);
+  int fd = ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) fail(errno);
+  ScratchFile file(scratch, fd);
+
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t n = ::write(file.fd(), p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw Error(IoErrorMessage(errno));
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  if (file.Close() != 0) throw Error(IoErrorMessage(errno));
+  if (std::rename(scratch.c_str(), path.c_str()) != 0) fail(errno);
+  file.Keep();
+}
+
+}  // namespace corvanti

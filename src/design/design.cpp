@@ -1,0 +1,26 @@
+#include "design/design.h"
+
+namespace corvanti {
+
+Design::Design() = default;
+
+std::vector<std::string> CaptionLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    char c = text[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(text.substr(start, i - start));
+      i += (c == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
+      start = i;
+    } else {
+      ++i;
+    }
+  }
+  if (start < n) lines.push_back(text.substr(start));
+  return lines;
+}
+
+}  // namespace corvanti

@@ -1,0 +1,120 @@
+#include <QImage>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "codecs/bmp_writer.h"
+#include "codecs/error.h"
+#include "codecs/file_io.h"
+#include "codecs/picture.h"
+#include "support/test_support.h"
+
+namespace corvanti {
+namespace {
+
+using test::TempDir;
+
+TEST(Picture, SizeCapIsCheckedBeforeAllocation) {
+  EXPECT_THROW(Picture(-1, 5), Error);
+  EXPECT_THROW(Picture(1 << 20, 1 << 20), Error);
+  EXPECT_THROW(CheckPictureSize(kMaxPicturePixels, 2), Error);
+  EXPECT_NO_THROW(CheckPictureSize(kMaxPicturePixels, 1));
+  Picture empty(0, 7);
+  EXPECT_TRUE(empty.Empty());
+}
+
+TEST(Picture, PixelsAreBlueGreenRedInRows) {
+  Picture p(3, 2);
+  p.SetPixel(2, 1, MakeColour(10, 20, 30));
+  const std::uint8_t* row = p.Row(1);
+  EXPECT_EQ(row[6], 30);  // blue first
+  EXPECT_EQ(row[7], 20);
+  EXPECT_EQ(row[8], 10);
+  EXPECT_EQ(p.Pixel(2, 1), MakeColour(10, 20, 30));
+  EXPECT_EQ(RedOf(p.Pixel(2, 1)), 10);
+}
+
+TEST(Picture, CopyFromClipsAtEveryEdge) {
+  Picture src = test::SolidPicture(4, 4, MakeColour(255, 0, 0));
+  Picture dst(5, 5);
+  dst.CopyFrom(src, -1, -1, 10, 10, 2, 2);  // source clipped on the left/top, target on the right
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(dst.Pixel(x, y), (x >= 3 && y >= 3) ? MakeColour(255, 0, 0) : 0u) << x << "," << y;
+  dst.CopyFrom(src, 0, 0, 4, 4, -10, -10);  // wholly outside: nothing happens
+  dst.CopyFrom(src, 0, 0, 4, 4, 7, 0);
+  EXPECT_EQ(dst.Pixel(0, 0), 0u);
+}
+
+TEST(FileIo, ReadsEveryByteAndReportsMissingFiles) {
+  TempDir dir;
+  const std::string bytes("a\0b\r\n\xff", 6);
+  ReplaceFile(dir / "x.bin", bytes);
+  EXPECT_EQ(ReadFileBytes(dir / "x.bin"), bytes);
+  try {
+    ReadFileBytes(dir / "missing.bin");
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file " + (dir / "missing.bin").string());
+  }
+  EXPECT_THROW(ReadFileBytes(dir.path()), Error);  // a folder is not a file
+}
+
+TEST(FileIo, ReplaceKeepsTheOldFileWhenTheNewOneCannotBeWritten) {
+  TempDir dir;
+  ReplaceFile(dir / "a.txt", "old");
+  ReplaceFile(dir / "a.txt", "new contents");
+  EXPECT_EQ(ReadFileBytes(dir / "a.txt"), "new contents");
+  ReplaceFile(dir / "a.txt", "");
+  EXPECT_EQ(ReadFileBytes(dir / "a.txt"), "");
+
+  try {
+    ReplaceFile(dir / "no-such-folder" / "b.gif", "x", CreateFailure::kCannotCreate);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot create file " + (dir / "no-such-folder" / "b.gif").string());
+  }
+  try {
+    ReplaceFile(dir / "no-such-folder" / "b.htm", "x", CreateFailure::kIoError);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), "Path not found");
+  }
+  // No scratch file is left behind.
+  int entries = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir.path())) {
+    (void)e;
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(FileIo, ReadOnlyTargetIsNotReplaced) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes any file";
+  TempDir dir;
+  ReplaceFile(dir / "ro.gif", "keep");
+  ::chmod((dir / "ro.gif").c_str(), 0444);
+  EXPECT_THROW(ReplaceFile(dir / "ro.gif", "new", CreateFailure::kCannotCreate), Error);
+  EXPECT_EQ(ReadFileBytes(dir / "ro.gif"), "keep");
+}
+
+TEST(BmpWriter, WritesWhatAnIndependentReaderSees) {
+  test::EnsureGuiApplication();
+  TempDir dir;
+  for (auto [w, h] : {std::pair{1, 1}, {3, 2}, {5, 7}, {64, 3}}) {
+    Picture p = test::PhotoLikePicture(w, h, static_cast<unsigned>(w * 31 + h));
+    WriteBmpFile(p, dir / "p.bmp");
+    QImage image(QString::fromStdString((dir / "p.bmp").string()), "BMP");
+    ASSERT_FALSE(image.isNull()) << w << "x" << h;
+    ASSERT_EQ(image.width(), w);
+    ASSERT_EQ(image.height(), h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        QRgb q = image.pixel(x, y);
+        EXPECT_EQ(p.Pixel(x, y), MakeColour(qRed(q), qGreen(q), qBlue(q)));
+      }
+  }
+}
+
+}  // namespace
+}  // namespace corvanti
