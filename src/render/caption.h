@@ -20,6 +20,10 @@ struct TextMaskInput {
   int H = 0;                       // button height
 };
 
+// Left edge of a line of line_width pixels in a text block of block_width pixels: lines
+// are aligned against each other, not inside the button.
+int AlignedLineLeft(int block_width, int line_width, bool centre, bool right);
+
 // Draws every line white on black into mask (W x (N*H+1), then zoomed) and returns the
 // text block width B0. Needs a QGuiApplication.
 int BuildTextMask(const TextMaskInput& input, Picture& mask);
@@ -37,7 +41,13 @@ struct CaptionStyle {
   Colour font_colour = 0xFFFFFF;
 };
 
-// Blends the caption and its shadow from the mask into target, in place.
-void DrawCaption(const Picture& mask, Picture& target, const CaptionStyle& style);
+// Blends the caption and its shadow from the mask into target, in place. Only the top
+// `rows` rows of target count as the stack (all of them when rows is below 0), so a stack
+// can carry its key row already.
+void DrawCaption(const Picture& mask, Picture& target, const CaptionStyle& style, int rows = -1);
+// The same on two stacks of one size (normal and mouse-over) in one pass over the mask;
+// each ends exactly as after a call of its own.
+void DrawCaption(const Picture& mask, Picture& first, Picture& second, const CaptionStyle& style,
+                 int rows = -1);
 
 }  // namespace corvanti

@@ -1,0 +1,95 @@
+// One regeneration of a design, as it runs on every keystroke and spin step.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <string>
+
+#include "codecs/picture.h"
+#include "design/design.h"
+#include "render/regenerate.h"
+
+namespace {
+
+using corvanti::Colour;
+using corvanti::Design;
+using corvanti::MakeColour;
+using corvanti::Picture;
+
+// A 203 x 19 template: an outside colour, a face with a lighter top and a darker bottom row.
+void LoadBenchTemplate(Design& design) {
+  const int w = 203, h = 19;
+  Picture master(w, h), alpha(w, h);
+  master.Fill(MakeColour(255, 0, 128));
+  alpha.Fill(MakeColour(255, 255, 255));
+  for (int y = 2; y < h - 2; ++y) {
+    for (int x = 2; x < w - 2; ++x) {
+      const Colour face = y == 2       ? MakeColour(104, 40, 104)
+                          : y == h - 3 ? MakeColour(34, 0, 34)
+                                       : MakeColour(64, 0, 64);
+      master.SetPixel(x, y, face);
+      alpha.SetPixel(x, y, MakeColour(0, 0, 0));
+    }
+  }
+  design.Imagebackup = master;
+  design.ImageShadowBackup = alpha;
+  design.buttonwidth.SetValue(w);
+  design.buttonheight.SetValue(h);
+  design.frontcolordefault = master.Pixel(w / 2, h / 2);
+  design.LineColors.fill(design.frontcolordefault);
+}
+
+Picture Background() {
+  Picture p(1500, 400);
+  for (int y = 0; y < p.Height(); ++y)
+    for (int x = 0; x < p.Width(); ++x)
+      p.SetPixel(x, y, MakeColour(x * 255 / 1499, y * 255 / 399, (x + y) % 256));
+  return p;
+}
+
+std::string Lines(int n) {
+  std::string text;
+  for (int i = 0; i < n; ++i) {
+    if (i) text += "\r\n";
+    text += "Button Test" + std::to_string(i + 1);
+  }
+  return text;
+}
+
+void BM_Regenerate(benchmark::State& state) {
+  Design design;
+  LoadBenchTemplate(design);
+  design.bgpicture = true;
+  design.Image7 = Background();
+  design.ToolButton7 = state.range(1) != 0;  // the strong shadow is the costliest caption
+  design.SelectedLine = 0;
+  design.edit1 = Lines(static_cast<int>(state.range(0)));
+  // The window regenerates the same design again and again; the first run also loads the
+  // font and sizes the previews.
+  corvanti::Regenerate(design);
+  for (auto _ : state) {
+    corvanti::Regenerate(design);
+    benchmark::DoNotOptimize(design.Image2.Data());
+  }
+}
+// Arguments: caption lines, shadow on.
+BENCHMARK(BM_Regenerate)
+    ->ArgNames({"lines", "shadow"})
+    ->Args({6, 0})
+    ->Args({100, 0})
+    ->Args({1000, 0})
+    ->Args({6, 1})
+    ->Args({1000, 1})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

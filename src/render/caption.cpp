@@ -1,0 +1,288 @@
+#include "render/caption.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "codecs/error.h"
+#include "render/scaling.h"
+
+namespace corvanti {
+
+namespace {
+
+// Pixel height for a point size at the standard 96 pixels per inch, kept within what a
+// glyph rasteriser handles sensibly (a template file may carry any number).
+int PixelSizeForPoints(int points) {
+  const long long pixels = std::llround(static_cast<double>(points) * 96.0 / 72.0);
+  return static_cast<int>(std::clamp<long long>(pixels, 1, 2048));
+}
+
+QFont CaptionQFont(const CaptionFont& caption, int points) {
+  QFont font(QString::fromLatin1(caption.name.data(), static_cast<qsizetype>(caption.name.size())));
+  // A pixel size, so the mask does not depend on the screen's resolution.
+  font.setPixelSize(PixelSizeForPoints(points));
+  font.setBold(caption.bold);
+  font.setItalic(caption.italic);
+  font.setUnderline(caption.underline);
+  // Grey-level coverage only: the blend reads one byte of each mask pixel.
+  font.setStyleStrategy(
+      static_cast<QFont::StyleStrategy>(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+  font.setHintingPreference(QFont::PreferFullHinting);
+  return font;
+}
+
+}  // namespace
+
+int AlignedLineLeft(int block_width, int line_width, bool centre, bool right) {
+  if (centre) return (block_width - line_width) / 2;
+  if (right) return block_width - line_width;
+  return 0;
+}
+
+int BuildTextMask(const TextMaskInput& input, Picture& mask) {
+  const std::int64_t n = static_cast<std::int64_t>(input.lines.size());
+  const int W = std::max(input.W, 0);
+  const int H = std::max(input.H, 0);
+  const std::int64_t mask_height = n * H + 1;
+  CheckPictureSize(W, mask_height);
+  if (mask.Width() == W && mask.Height() == mask_height) {
+    // The last run's mask has the size: clearing it is cheaper than fresh memory.
+    if (!mask.Empty()) std::memset(mask.Data(), 0, mask.ByteSize());
+  } else {
+    mask = Picture(W, static_cast<int>(mask_height));
+  }
+
+  const QFont font = CaptionQFont(input.font, input.fontsize);
+  const QFontMetrics metrics(font);
+  std::vector<QString> texts;
+  std::vector<int> widths;
+  texts.reserve(input.lines.size());
+  widths.reserve(input.lines.size());
+  int B0 = 0;
+  for (const std::string& line : input.lines) {
+    texts.push_back(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+    widths.push_back(metrics.horizontalAdvance(texts.back()));
+    B0 = std::max(B0, widths.back());
+  }
+
+  if (!mask.Empty() && n > 0) {
+    // The painter draws straight into the mask's rows. The text is white on black with
+    // grey-level coverage only, so every pixel has three equal bytes and the byte order of
+    // the 24-bit format does not matter.
+    QImage image(mask.Data(), W, mask.Height(), static_cast<qsizetype>(mask.Stride()),
+                 QImage::Format_RGB888);
+    if (image.isNull()) throw Error("Out of memory while drawing the caption");
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    const int cell_height = metrics.height();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      if (texts[i].isEmpty()) continue;
+      const int left = AlignedLineLeft(B0, widths[i], input.centre, input.right);
+      const int top = static_cast<int>(i) * H;
+      // The cell is drawn opaque: a line taller than the button covers the lower part of
+      // the line above it inside its own cell.
+      painter.fillRect(left, top, widths[i], cell_height, Qt::black);
+      painter.drawText(left, top + metrics.ascent(), texts[i]);
+    }
+  }
+
+  if (input.fontzoom != 100) {
+    // Horizontal only: the text gets wider or narrower, never taller. A zoom of 0 or less
+    // (only a template file can carry one) leaves no text at all.
+    const std::int64_t zoom = std::max(input.fontzoom, 0);
+    const std::int64_t new_width = zoom * mask.Width() / 100;
+    CheckPictureSize(new_width, mask.Height());
+    StretchPicture(mask, static_cast<int>(new_width), mask.Height());
+    B0 = static_cast<int>(std::min<std::int64_t>(zoom * B0 / 100, mask.Width()));
+  }
+  if (B0 >= mask.Width()) B0 = mask.Width();
+  return B0;
+}
+
+namespace {
+
+// Loads 8 mask bytes at once, to pass over black runs quickly.
+inline std::uint64_t Load8(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// The caption on one or more targets of one size. Which pixels are drawn, and at what
+// opacity, depends on the mask and the style alone, so each target receives exactly the
+// sequence of blends a pass of its own would give it.
+void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_count,
+                   const CaptionStyle& style, int rows) {
+  const int C = style.C;
+  if (C <= 0 || C > 100) return;
+  const Picture& target = *targets[0];
+  const int tw = target.Width();
+  const int th = rows < 0 ? target.Height() : std::min(rows, target.Height());
+  const int mw = mask.Width();
+  const int mh = mask.Height();
+  if (tw <= 0 || th <= 0 || mw <= 0 || mh <= 0) return;
+  // Positions left of or above the stack would write outside it: they count as 0.
+  const int fontx = std::max(style.fontx, 0);
+  const int fonty = std::max(style.fonty, 0);
+  if (fontx >= tw || fonty >= th) return;
+
+  // Column bound: the right end of the text block, or the stack's right edge.
+  const std::int64_t B0 = style.B0;
+  std::int64_t X = tw;
+  if (B0 != 0 && fontx + B0 < tw) X = fontx + B0;
+  const int columns = static_cast<int>(std::min<std::int64_t>(X - fontx, mw));
+  if (columns <= 0) return;
+
+  // The opacity of each mask column, in per cent. Above 50 the text fades from C in the
+  // middle to 50 at the ends; from 1 to 50 there is no room for a fade and the text is
+  // simply drawn at C.
+  std::vector<int> opacity(static_cast<std::size_t>(columns));
+  const std::int64_t L = style.L;
+  const std::int64_t R = style.R;
+  for (int x = 0; x < columns; ++x) {
+    int a = C;
+    if (C > 50) {
+      const std::int64_t T = C - 50;
+      std::int64_t ramp;
+      if (x == 0) {
+        ramp = L > 0 ? 0 : T;
+      } else if (x == X - 1) {
+        ramp = R > 0 ? 0 : T;
+      } else if (x < L) {
+        ramp = T * x / L;
+      } else if (R > 0 && x > B0 - 1 - R) {
+        ramp = (B0 - 1 - x) * T / R;
+      } else {
+        ramp = T;
+      }
+      a = static_cast<int>(std::clamp<std::int64_t>(ramp, 0, T)) + 50;
+    }
+    opacity[static_cast<std::size_t>(x)] = a;
+  }
+
+  // The blend new = ((100 - a) * old) div 100 + (colour * a) div 100, as tables: the kept
+  // share of the old byte for every opacity, and the colour's share for every opacity.
+  std::vector<std::uint8_t> kept(101 * 256);
+  for (int a = 0; a <= 100; ++a) {
+    for (int v = 0; v < 256; ++v)
+      kept[a * 256 + v] = static_cast<std::uint8_t>((100 - a) * v / 100);
+  }
+  const int font[3] = {BlueOf(style.font_colour), GreenOf(style.font_colour),
+                       RedOf(style.font_colour)};
+  std::vector<std::uint8_t> font_share(101 * 3);
+  for (int a = 0; a <= 100; ++a) {
+    for (int k = 0; k < 3; ++k)
+      font_share[a * 3 + k] = static_cast<std::uint8_t>(font[k] * a / 100);
+  }
+  // Coverage: a mask byte D below 255 scales the opacity to a * D div 255.
+  std::vector<std::uint8_t> covered(101 * 256);
+  for (int a = 0; a <= 100; ++a) {
+    for (int D = 0; D < 256; ++D)
+      covered[a * 256 + D] = static_cast<std::uint8_t>(D < 255 ? a * D / 255 : a);
+  }
+
+  const int S = std::clamp(style.S, 0, 100);
+  const int shadow[3] = {BlueOf(style.shadow_colour), GreenOf(style.shadow_colour),
+                         RedOf(style.shadow_colour)};
+  struct ShadowSpot {
+    int dx, dy;
+    const std::uint8_t* kept;
+    std::uint8_t share[3];
+  };
+  ShadowSpot spots[5] = {{1, 1, nullptr, {}},
+                         {-1, 1, nullptr, {}},
+                         {-1, -1, nullptr, {}},
+                         {1, -1, nullptr, {}},
+                         {2, 2, nullptr, {}}};
+  for (int s = 0; s < 5; ++s) {
+    const int a = s == 4 ? S / 2 : S;
+    spots[s].kept = kept.data() + a * 256;
+    for (int k = 0; k < 3; ++k) spots[s].share[k] = static_cast<std::uint8_t>(shadow[k] * a / 100);
+  }
+  const int spot_count = style.shadow_mode >= 2 ? 5 : style.shadow_mode == 1 ? 1 : 0;
+
+  // Shadow falls only where the mask shows its own background (its top-left pixel).
+  const std::uint8_t key[3] = {mask.Row(0)[0], mask.Row(0)[1], mask.Row(0)[2]};
+
+  for (int y = 0; y < mh && fonty + y < th; ++y) {
+    const int ty = fonty + y;
+    const std::uint8_t* mask_row = mask.Row(y);
+    // The rows each shadow spot reads, or null where the spot is out of bounds: a spot
+    // above needs ty - 1 >= 1 (row 0 never takes shadow from below).
+    const std::uint8_t* spot_mask[5] = {};
+    for (int s = 0; s < spot_count; ++s) {
+      const int my = y + spots[s].dy;
+      const int sy = ty + spots[s].dy;
+      const bool inside =
+          my >= 0 && my < mh && sy >= 0 && sy < th && !(spots[s].dy == -1 && sy < 1);
+      spot_mask[s] = inside ? mask.Row(my) : nullptr;
+    }
+    const std::size_t end_byte = 3 * static_cast<std::size_t>(columns);
+    std::size_t byte = 0;
+    for (;;) {
+      // Skip black mask pixels: nothing is drawn for them, neither text nor shadow.
+      while (byte + 8 <= end_byte && Load8(mask_row + byte) == 0) byte += 8;
+      while (byte < end_byte && mask_row[byte] == 0) ++byte;
+      if (byte >= end_byte) break;
+      const int x = static_cast<int>(byte / 3);
+      byte = 3 * static_cast<std::size_t>(x) + 3;
+      const std::uint8_t* m = mask_row + 3 * static_cast<std::size_t>(x);
+      const int tx = fontx + x;
+      const int a = covered[opacity[static_cast<std::size_t>(x)] * 256 + m[0]];
+      const std::uint8_t* keep = kept.data() + a * 256;
+      const std::uint8_t* share = font_share.data() + a * 3;
+      for (int k = 0; k < target_count; ++k) {
+        std::uint8_t* t = targets[k]->Row(ty) + 3 * static_cast<std::size_t>(tx);
+        t[0] = static_cast<std::uint8_t>(keep[t[0]] + share[0]);
+        t[1] = static_cast<std::uint8_t>(keep[t[1]] + share[1]);
+        t[2] = static_cast<std::uint8_t>(keep[t[2]] + share[2]);
+      }
+
+      for (int s = 0; s < spot_count; ++s) {
+        if (!spot_mask[s]) continue;
+        const ShadowSpot& spot = spots[s];
+        const int sx = tx + spot.dx;
+        const int mx = x + spot.dx;
+        // A spot to the left needs tx - 1 >= 1 (column 0 never takes shadow from the right).
+        if (sx >= tw || mx >= mw || (spot.dx == -1 && sx < 1) || mx < 0) continue;
+        const std::uint8_t* n = spot_mask[s] + 3 * static_cast<std::size_t>(mx);
+        if (n[0] != key[0] || n[1] != key[1] || n[2] != key[2]) continue;
+        for (int k = 0; k < target_count; ++k) {
+          std::uint8_t* p = targets[k]->Row(ty + spot.dy) + 3 * static_cast<std::size_t>(sx);
+          p[0] = static_cast<std::uint8_t>(spot.kept[p[0]] + spot.share[0]);
+          p[1] = static_cast<std::uint8_t>(spot.kept[p[1]] + spot.share[1]);
+          p[2] = static_cast<std::uint8_t>(spot.kept[p[2]] + spot.share[2]);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void DrawCaption(const Picture& mask, Picture& target, const CaptionStyle& style, int rows) {
+  Picture* targets[] = {&target};
+  DrawCaptionOn(mask, targets, 1, style, rows);
+}
+
+void DrawCaption(const Picture& mask, Picture& first, Picture& second, const CaptionStyle& style,
+                 int rows) {
+  if (first.Width() != second.Width() || first.Height() != second.Height()) {
+    DrawCaption(mask, first, style, rows);
+    DrawCaption(mask, second, style, rows);
+    return;
+  }
+  Picture* targets[] = {&first, &second};
+  DrawCaptionOn(mask, targets, 2, style, rows);
+}
+
+}  // namespace corvanti

@@ -1,0 +1,205 @@
+#include "render/regenerate.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "render/caption.h"
+#include "render/compose.h"
+#include "render/scaling.h"
+#include "templates/template_file.h"
+
+namespace corvanti {
+
+namespace {
+
+constexpr Colour kFrameRed = MakeColour(255, 0, 0);
+constexpr Colour kPaneWhite = MakeColour(255, 255, 255);
+
+// Clears the busy flag however the run ends, so an error can never block later runs.
+class BusyGuard {
+ public:
+  explicit BusyGuard(int& flag) : flag_(flag) { flag_ = kBusy; }
+  ~BusyGuard() { flag_ = 0; }
+  BusyGuard(const BusyGuard&) = delete;
+  BusyGuard& operator=(const BusyGuard&) = delete;
+
+ private:
+  int& flag_;
+};
+
+void FillBlock(Picture& picture, int x0, int y0, int x1, int y1, Colour colour) {
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, picture.Width());
+  y1 = std::min(y1, picture.Height());
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) picture.SetPixel(x, y, colour);
+  }
+}
+
+// The red frame of the selected button: a pen 2 pixels wide along the closed path
+// (1, top+1) - (1, top+H-1) - (W-1, top+H-1) - (W-1, top+1), which covers the outer two
+// pixels of the button on every side.
+void DrawSelectionFrame(Picture& stack, int top, int W, int H) {
+  const int bottom = top + H;
+  FillBlock(stack, 0, top, W, std::min(top + 2, bottom), kFrameRed);
+  FillBlock(stack, 0, std::max(bottom - 2, top), W, bottom, kFrameRed);
+  FillBlock(stack, 0, top, std::min(2, W), bottom, kFrameRed);
+  FillBlock(stack, std::max(W - 2, 0), top, W, bottom, kFrameRed);
+}
+
+// A picture of w x h for a run to overwrite whole: the last run's picture when it has the
+// size (its memory is warm and need not be cleared), a new one otherwise.
+Picture Reuse(Picture& previous, int w, int h) {
+  if (previous.Width() == w && previous.Height() == h) {
+    Picture taken = std::move(previous);
+    previous = Picture();  // a moved-from picture would keep its size without pixels
+    return taken;
+  }
+  return Picture(w, h);
+}
+
+// Background offsets grow with the line number; keep them within int (the compositing
+// moves any offset past the picture back inside it).
+int ClampOffset(std::int64_t value) {
+  return static_cast<int>(std::clamp<std::int64_t>(value, 0, INT32_MAX));
+}
+
+}  // namespace
+
+void Regenerate(Design& design) {
+  if (design.Regenerating != 0) return;
+  BusyGuard busy(design.Regenerating);
+
+  // Fit the templates, always from the loaded pictures.
+  design.ImageSource = design.Imagebackup;
+  design.ImageShadow = design.ImageShadowBackup;
+  const int requested_width = design.buttonwidth.Value();
+  const int requested_height = design.buttonheight.Value();
+  if (requested_width != design.Imagebackup.Width() ||
+      requested_height != design.Imagebackup.Height()) {
+    FitTemplate(design.ImageSource, requested_width, requested_height, &design.Image1,
+                &design.Image4, &design.Image6);
+    FitTemplate(design.ImageShadow, requested_width, requested_height, &design.Image1,
+                &design.Image4, &design.Image6);
+  }
+  const Picture& source = design.ImageSource;
+  const int W = source.Width();
+  const int H = source.Height();
+
+  // The text mask, built once for both stacks.
+  std::vector<std::string> lines = CaptionLines(design.edit1);
+  const std::int64_t N = static_cast<std::int64_t>(lines.size());
+  TextMaskInput mask_input;
+  mask_input.lines = std::move(lines);
+  mask_input.font = design.captionFont;
+  mask_input.fontsize = design.fontsize.Value();
+  mask_input.fontzoom = design.fontzoom.Value();
+  mask_input.centre = design.ToolButton10;
+  mask_input.right = design.ToolButton11;
+  mask_input.W = W;
+  mask_input.H = H;
+  const int B0 = BuildTextMask(mask_input, design.Image3);
+
+  // Both stacks carry the buttons (N*H rows, or the bare master when there are no lines)
+  // and one key row below them.
+  const std::int64_t button_rows = N >= 1 ? N * H : H;
+  CheckPictureSize(W, button_rows + 1);
+  CheckPictureSize(N * W, static_cast<std::int64_t>(H) + 1);
+  const int stack_rows = static_cast<int>(button_rows);
+  // Every pixel of both stacks and of the strip is written below.
+  Picture normal = Reuse(design.Image2, W, stack_rows + 1);
+  Picture over = Reuse(design.Image8, W, stack_rows + 1);
+  if (N == 0) {
+    normal.CopyFrom(source, 0, 0, W, H, 0, 0);
+    over.CopyFrom(source, 0, 0, W, H, 0, 0);
+  } else {
+    const bool use_background = design.bgpicture;
+    const int bgleft = design.bgleft.Value();
+    const int bgtop = design.bgtop.Value();
+    // The face and relief are the same for every button: work them out once.
+    const FaceLayout face = PrepareFace(design.ImageShadow, source);
+    const std::size_t button_bytes = source.ByteSize();
+    for (int i = 0; i < static_cast<int>(N); ++i) {
+      const int top = i * H;
+      // Every button starts as a copy of the master; its rows lie together in the stack.
+      if (button_bytes > 0) {
+        std::memcpy(normal.Row(top), source.Data(), button_bytes);
+        std::memcpy(over.Row(top), source.Data(), button_bytes);
+      }
+      // Lines past the colour table have no colour of their own: they keep the template's.
+      const Colour line_colour = i < kLineColourCount
+                                     ? design.LineColors[static_cast<std::size_t>(i)]
+                                     : design.frontcolordefault;
+      if (use_background) {
+        std::int64_t x = bgleft;
+        std::int64_t y = bgtop;
+        if (design.bghorizontal) {
+          y += static_cast<std::int64_t>(i) * H;
+        } else if (design.bgvertical) {
+          x += static_cast<std::int64_t>(i) * W;
+        }
+        ComposeBackground(normal, over, top, face, ClampOffset(y), ClampOffset(x), design.Image7);
+      } else {
+        if (line_colour != design.frontcolordefault) {
+          ComposeColor(normal, top, face, 0, line_colour);
+        }
+        ComposeColor(over, top, face, 50, line_colour);
+      }
+      // 999 means "no line": with a thousand lines or more, line 999 is never framed, so
+      // an export (which selects 999) never carries the frame.
+      if (i == design.SelectedLine && i != kNoLineSelected) {
+        DrawSelectionFrame(normal, top, W, H);
+        DrawSelectionFrame(over, top, W, H);
+        design.frontcolor = line_colour;
+      }
+    }
+
+    if (!design.edit1.empty()) {
+      CaptionStyle style;
+      style.fontx = design.fontx.Value();
+      style.fonty = design.fonty.Value();
+      style.B0 = B0;
+      style.L = design.tleft.Value();
+      style.R = design.tright.Value();
+      style.C = design.tt.Value();
+      style.shadow_mode = !design.ToolButton7 ? 0 : design.StrongShadow ? 2 : 1;
+      style.shadow_colour = design.shadowcolor;
+      style.S = design.shadowcolort.Value();
+      style.font_colour = design.fontcolor;
+      DrawCaption(design.Image3, normal, over, style, stack_rows);
+    }
+  }
+
+  // The key row: the colour of the first normal button's top-left pixel, which the
+  // previews and the export make transparent. A stack without pixels has black.
+  const Colour key = (W > 0 && stack_rows > 0) ? normal.Pixel(0, 0) : 0;
+  FillBlock(normal, 0, stack_rows, W, stack_rows + 1, key);
+  FillBlock(over, 0, stack_rows, W, stack_rows + 1, key);
+
+  // The tool strip: the normal buttons side by side.
+  const int strip_width = static_cast<int>(N * W);
+  Picture strip = Reuse(design.Image5, strip_width, H + 1);
+  strip.Fill(design.tbg ? key : kPaneWhite);
+  for (int i = 0; i < static_cast<int>(N); ++i) {
+    strip.CopyFrom(normal, 0, i * H, W, H, i * W, 0);
+  }
+
+  design.Image2 = std::move(normal);
+  design.Image8 = std::move(over);
+  design.Image5 = std::move(strip);
+
+  BuildTemplateSettingsText(design);
+}
+
+bool RestoreDefaultSize(Design& design) {
+  design.ImageSource = design.Imagebackup;
+  const bool width_changed = design.buttonwidth.SetValue(design.Imagebackup.Width());
+  const bool height_changed = design.buttonheight.SetValue(design.Imagebackup.Height());
+  return width_changed || height_changed;
+}
+
+}  // namespace corvanti

@@ -1,0 +1,373 @@
+#include "templates/template_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+
+#include "codecs/error.h"
+#include "codecs/file_io.h"
+#include "codecs/picture_loader.h"
+#include "templates/background.h"
+#include "templates/tagged_text.h"
+
+namespace corvanti {
+namespace {
+
+const char kEmbeddedSource[] = "InsideXMLFile";
+const char kLineColourKey[] = "Button1-Text.style.color";
+
+// Colours are stored as the signed decimal of their 32 bits.
+std::string ColourText(Colour c) { return std::to_string(static_cast<std::int32_t>(c)); }
+Colour ColourFromText(const std::string& text) { return static_cast<Colour>(StrToInt(text)); }
+
+std::string NumberText(const NumericField& field) { return std::to_string(field.Value()); }
+
+std::string WithSeparator(std::string folder) {
+  if (!folder.empty() && folder.back() != std::filesystem::path::preferred_separator &&
+      folder.back() != '/') {
+    folder += std::filesystem::path::preferred_separator;
+  }
+  return folder;
+}
+
+std::filesystem::path MasterFile(const Design& design) {
+  return std::filesystem::path(design.filepath + design.filename + ".bmp");
+}
+std::filesystem::path AlphaFile(const Design& design) {
+  return std::filesystem::path(design.filepath + design.filename + "_shadow.bmp");
+}
+
+std::string ReadIfExists(const std::filesystem::path& path) {
+  return FileExists(path) ? ReadWholeFile(path) : std::string();
+}
+
+// The settings section as the memo holds it: every lone CR or LF becomes CR LF.
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\r') {
+      out += "\r\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
+      out += "\r\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// Clears the busy flag however the load ends, so an error never blocks later regenerations.
+class BusyGuard {
+ public:
+  explicit BusyGuard(Design& design) : design_(design) { design_.Regenerating = kBusy; }
+  ~BusyGuard() { design_.Regenerating = 0; }
+  BusyGuard(const BusyGuard&) = delete;
+  BusyGuard& operator=(const BusyGuard&) = delete;
+
+ private:
+  Design& design_;
+};
+
+// SetTagValue without copying the whole text for each new element; the result is the same.
+void PutTagValue(std::string& memo, const std::string& key, const std::string& value) {
+  const std::string upper_key = UpperAscii(key);
+  if (memo.find("<" + upper_key + ">") == std::string::npos) {
+    memo += "<" + upper_key + ">" + value + "</" + upper_key + ">\r\n";
+  } else {
+    memo = SetTagValue(memo, key, value);
+  }
+}
+
+bool HasTag(const std::string& memo, const std::string& key) {
+  return memo.find("<" + UpperAscii(key) + ">") != std::string::npos;
+}
+
+bool IsAbsoluteName(const std::string& name) {
+  return std::filesystem::path(name).is_absolute() || name.find(":\\") != std::string::npos;
+}
+
+void SelectRadio(Design& design, bool Design::*radio, const std::string& value) {
+  if (IsYes(value)) {
+    design.bghorizontal = false;
+    design.bgvertical = false;
+    design.bgsame = false;
+    design.*radio = true;
+  } else {
+    design.*radio = false;
+  }
+}
+
+// The background a template names or carries.
+void ApplyBackground(Design& design, std::string name, const std::string& background_bytes) {
+  // Inside a load the regeneration is suppressed anyway; the one at the end of the load
+  // draws with the new background.
+  const RegenerateFn suppressed = [](Design&) {};
+  const std::string& memo = design.Memo1;
+  if (memo.find("<BUTTON1-OPENFILE>InsideXMLFile</BUTTON1-OPENFILE>") != std::string::npos) {
+    if (background_bytes.empty()) return;
+    const std::string upper = UpperAscii(name);
+    // Each test on its own: a name matching several writes and loads each, the last wins.
+    const struct {
+      const char* marker;
+      const char* file;
+    } kinds[] = {{".JPG", "bg.jpg"}, {".BMP", "bg.bmp"}, {".GIF", "bg.gif"}};
+    for (const auto& kind : kinds) {
+      if (upper.find(kind.marker) == std::string::npos) continue;
+      const std::filesystem::path file = design.exeFolder / "temp" / kind.file;
+      WriteWholeFile(background_bytes, file);
+      LoadBackgroundPicture(design, file, suppressed);
+      design.bgfilename = file.string();
+    }
+    return;
+  }
+  if (!IsAbsoluteName(name)) {
+    // Templates name their pictures with backslashes; each part becomes a path join.
+    std::filesystem::path file = design.exeFolder / "background";
+    std::size_t start = 0;
+    for (std::size_t cut; (cut = name.find('\\', start)) != std::string::npos; start = cut + 1) {
+      if (cut > start) file /= name.substr(start, cut - start);
+    }
+    file /= name.substr(start);
+    name = file.string();
+  }
+  if (FileExists(name)) {
+    design.bgfilename = name;
+    LoadBackgroundPicture(design, name, suppressed);
+  }
+}
+
+// The settings elements, in the reader's own order. The first error ends it.
+void ApplySettings(Design& design, const std::string& background_bytes) {
+  const std::string& memo = design.Memo1;
+  auto value_of = [&](const char* key) { return GetTagValue(memo, key); };
+
+  // Text goes into these fields as it stands, even out of range.
+  const std::pair<const char*, NumericField Design::*> texts[] = {
+      {"Button1-Text.left", &Design::fontx},
+      {"Button1-Text.top", &Design::fonty},
+      {"Button1-Text.width", &Design::buttonwidth},
+      {"Button1-Text.height", &Design::buttonheight},
+      {"Button1-Text.size", &Design::fontsize},
+      {"Button1-Text.zoom", &Design::fontzoom},
+      {"Button1-Text.transparency.left", &Design::tleft},
+      {"Button1-Text.transparency.right", &Design::tright},
+      {"Button1-Text.transparency", &Design::tt},
+  };
+  for (const auto& [key, field] : texts) {
+    if (HasTag(memo, key)) (design.*field).SetText(value_of(key));
+  }
+
+  if (HasTag(memo, "Button1-Text.color")) design.fontcolor = ColourFromText(value_of("Button1-Text.color"));
+
+  if (HasTag(memo, "Button1-Text.fontname")) {
+    std::string name = TextBefore(value_of("Button1-Text.fontname"), "=");
+    design.captionFont.name = name;
+    if (design.isFontListed && design.isFontListed(name)) design.fontname = name;
+  }
+
+  const std::pair<const char*, bool Design::*> toggles[] = {
+      {"Button1-Text.style.bold", &Design::ToolButton1},
+      {"Button1-Text.style.italic", &Design::ToolButton2},
+      {"Button1-Text.style.underline", &Design::ToolButton3},
+      {"Button1-Text.style.shadow", &Design::ToolButton7},
+  };
+  for (const auto& [key, flag] : toggles) {
+    if (HasTag(memo, key)) design.*flag = IsYes(value_of(key));
+  }
+
+  if (HasTag(memo, "Button1-Text.style.shadow.color")) {
+    design.shadowcolor = ColourFromText(value_of("Button1-Text.style.shadow.color"));
+  }
+  if (HasTag(memo, "Button1-Text.style.shadow.colortransparency")) {
+    design.shadowcolort.SetValue(StrToInt(value_of("Button1-Text.style.shadow.colortransparency")));
+  }
+
+  const std::pair<const char*, bool Design::*> more_toggles[] = {
+      {"Button1-Text.style.shadow.strong", &Design::StrongShadow},
+      {"Button1-Text.style.left", &Design::ToolButton9},
+      {"Button1-Text.style.center", &Design::ToolButton10},
+      {"Button1-Text.style.right", &Design::ToolButton11},
+  };
+  for (const auto& [key, flag] : more_toggles) {
+    if (HasTag(memo, key)) design.*flag = IsYes(value_of(key));
+  }
+
+  // Older templates lack these two; they meant a transparent background and plain faces.
+  design.tbg = HasTag(memo, "Button1-Text.tbg") ? IsYes(value_of("Button1-Text.tbg")) : true;
+  design.bgpicture =
+      HasTag(memo, "Button1-Text.bgpicture") ? IsYes(value_of("Button1-Text.bgpicture")) : false;
+
+  if (HasTag(memo, "Button1-Text.bgpicture.top")) {
+    design.bgtop.SetValue(StrToInt(value_of("Button1-Text.bgpicture.top")));
+  }
+  if (HasTag(memo, "Button1-Text.bgpicture.left")) {
+    design.bgleft.SetValue(StrToInt(value_of("Button1-Text.bgpicture.left")));
+  }
+
+  const std::pair<const char*, bool Design::*> radios[] = {
+      {"Button1-Text.bgpicture.h", &Design::bghorizontal},
+      {"Button1-Text.bgpicture.v", &Design::bgvertical},
+      {"Button1-Text.bgpicture.s", &Design::bgsame},
+  };
+  for (const auto& [key, radio] : radios) {
+    if (HasTag(memo, key)) SelectRadio(design, radio, value_of(key));
+  }
+
+  if (HasTag(memo, "Button1-Text.bgpicture.filename")) {
+    ApplyBackground(design, value_of("Button1-Text.bgpicture.filename"), background_bytes);
+  }
+}
+
+}  // namespace
+
+void BuildTemplateSettingsText(Design& design) {
+  const Design& d = design;
+  const std::pair<const char*, std::string> rows[] = {
+      {"Button1-Openfile", kEmbeddedSource},
+      {"Button1-Text", d.edit1},
+      {"Button1-Text.left", NumberText(d.fontx)},
+      {"Button1-Text.top", NumberText(d.fonty)},
+      {"Button1-Text.width", NumberText(d.buttonwidth)},
+      {"Button1-Text.height", NumberText(d.buttonheight)},
+      {"Button1-Text.transparency.left", NumberText(d.tleft)},
+      {"Button1-Text.transparency.right", NumberText(d.tright)},
+      {"Button1-Text.transparency", NumberText(d.tt)},
+      {"Button1-Text.color", ColourText(d.fontcolor)},
+      {"Button1-Text.size", NumberText(d.fontsize)},
+      {"Button1-Text.zoom", NumberText(d.fontzoom)},
+      {"Button1-Text.fontname", TextBefore(d.fontname, "=")},
+      {"Button1-Text.style.bold", BoolToYN(d.ToolButton1)},
+      {"Button1-Text.style.italic", BoolToYN(d.ToolButton2)},
+      {"Button1-Text.style.underline", BoolToYN(d.ToolButton3)},
+      {"Button1-Text.style.shadow", BoolToYN(d.ToolButton7)},
+      {"Button1-Text.style.shadow.colortransparency", NumberText(d.shadowcolort)},
+      {"Button1-Text.style.shadow.color", ColourText(d.shadowcolor)},
+      {"Button1-Text.style.shadow.strong", BoolToYN(d.StrongShadow)},
+      {"Button1-Text.style.left", BoolToYN(d.ToolButton9)},
+      {"Button1-Text.style.center", BoolToYN(d.ToolButton10)},
+      {"Button1-Text.style.right", BoolToYN(d.ToolButton11)},
+      {"Button1-Text.tbg", BoolToYN(d.tbg)},
+      {"Button1-Text.bgpicture", BoolToYN(d.bgpicture)},
+      {"Button1-Text.bgpicture.left", NumberText(d.bgleft)},
+      {"Button1-Text.bgpicture.top", NumberText(d.bgtop)},
+      {"Button1-Text.bgpicture.h", BoolToYN(d.bghorizontal)},
+      {"Button1-Text.bgpicture.v", BoolToYN(d.bgvertical)},
+      {"Button1-Text.bgpicture.s", BoolToYN(d.bgsame)},
+      {"Button1-Text.bgpicture.filename", d.bgfilename},
+  };
+  // Every element goes through SetTagValue, as in any edit of the text: a caption line that
+  // holds an element's tag takes that element's place, exactly as the reader will find it.
+  std::string memo;
+  for (const auto& [key, value] : rows) PutTagValue(memo, key, value);
+  // Lines past the colour table share no entry; they are not written.
+  const std::size_t lines =
+      std::min<std::size_t>(CaptionLines(d.edit1).size(), static_cast<std::size_t>(kLineColourCount));
+  for (std::size_t line = 0; line < lines; ++line) {
+    PutTagValue(memo, kLineColourKey + std::to_string(line), ColourText(d.LineColors[line]));
+  }
+  design.Memo1 = std::move(memo);
+}
+
+std::string TemplateFileBytes(const Design& design) {
+  const std::string master = ReadIfExists(MasterFile(design));
+  const std::string background =
+      design.bgfilename.empty() ? std::string() : ReadIfExists(design.bgfilename);
+  const std::filesystem::path alpha_file = AlphaFile(design);
+  const std::string alpha = FileExists(alpha_file) ? ReadWholeFile(alpha_file) : master;
+
+  std::string bytes;
+  bytes.reserve(design.Memo1.size() + master.size() + alpha.size() + background.size() + 80);
+  bytes += design.Memo1;
+  bytes += "<BmpImage>";
+  bytes += master;
+  bytes += "</BmpImage>\r\n<BmpShadowImage>";
+  bytes += alpha;
+  bytes += "</BmpShadowImage>\r\n<BmpBGImage>";
+  bytes += background;
+  bytes += "</BmpBGImage>";
+  return bytes;
+}
+
+void SaveTemplate(const Design& design, const std::filesystem::path& path) {
+  WriteWholeFile(TemplateFileBytes(design), path);
+}
+
+void LoadTemplate(Design& design, const std::filesystem::path& path, const RegenerateFn& regenerate) {
+  design.SelectedLine = kNoLineSelected;
+  BusyGuard busy(design);
+
+  const std::string whole = ReadWholeFile(path);
+  design.Memo1 = WithCrLf(TextBefore(whole, "<BmpImage>"));
+  design.filepath = WithSeparator(path.parent_path().string());
+  design.filename = path.stem().string();
+
+  const std::string source = GetTagValue(design.Memo1, "Button1-Openfile");
+  std::string base;
+  std::string background_bytes;
+  if (source == kEmbeddedSource) {
+    const std::filesystem::path temp = design.exeFolder / "temp";
+    base = (temp / "xml").string();
+    WriteWholeFile(TextBetween(whole, "<BmpImage>", "</BmpImage>"), temp / "xml.bmp");
+    const std::string alpha_bytes = TextBetween(whole, "<BmpShadowImage>", "</BmpShadowImage>");
+    background_bytes = TextBetween(whole, "<BmpBGImage>", "</BmpBGImage>");
+    WriteWholeFile(alpha_bytes, temp / "xml_shadow.bmp");
+    design.filepath = WithSeparator(temp.string());
+    design.filename = "xml";
+  } else {
+    base = design.filepath + source;
+  }
+
+  // A template whose master picture is missing is not a template: nothing changes.
+  if (!FileExists(base + ".bmp")) return;
+
+  // Both pictures are decoded before either is kept, so a bad alpha picture leaves the
+  // previous template's pictures whole.
+  Picture master = ToPicture24(ReadBmpFile(base + ".bmp"));
+  const std::filesystem::path alpha_file = base + "_shadow.bmp";
+  Picture alpha = FileExists(alpha_file) ? ToPicture24(ReadBmpFile(alpha_file)) : master;
+  design.Imagebackup = std::move(master);
+  design.ImageShadowBackup = std::move(alpha);
+
+  design.buttonwidth.SetValue(design.Imagebackup.Width());
+  design.buttonheight.SetValue(design.Imagebackup.Height());
+  design.ImageSource = design.Imagebackup;
+  design.ImageShadow = design.ImageShadowBackup;
+
+  // An empty master picture has no centre pixel: the face colour stays the one shown, and
+  // every line starts from it as it would from the template's own colour.
+  if (!design.ImageSource.Empty()) {
+    design.frontcolordefault =
+        design.ImageSource.Pixel(design.ImageSource.Width() / 2, design.ImageSource.Height() / 2);
+  }
+  design.LineColors.fill(design.frontcolordefault);
+
+  try {
+    ApplySettings(design, background_bytes);
+  } catch (const std::exception&) {
+    // A bad element ends the settings silently; the template's captions and pictures still
+    // make a usable design.
+  }
+
+  design.captionFont.italic = design.ToolButton2;
+  design.captionFont.underline = design.ToolButton3;
+  design.captionFont.bold = design.ToolButton1;
+
+  if (HasTag(design.Memo1, "Button1-Text")) design.edit1 = GetTagValue(design.Memo1, "Button1-Text");
+  const std::size_t lines = std::min<std::size_t>(CaptionLines(design.edit1).size(),
+                                                  static_cast<std::size_t>(kLineColourCount));
+  for (std::size_t line = 0; line < lines; ++line) {
+    const std::string key = kLineColourKey + std::to_string(line);
+    // Found by the bare key: line 1's key also matches inside line 10's.
+    if (design.Memo1.find(UpperAscii(key)) != std::string::npos) {
+      design.LineColors[line] = ColourFromText(GetTagValue(design.Memo1, key));
+    }
+  }
+
+  design.Regenerating = 0;
+  regenerate(design);
+}
+
+}  // namespace corvanti

@@ -1,0 +1,95 @@
+#include "app_fixture.h"
+
+#include <cstdlib>
+
+#include "resources/builtin.h"
+#include "templates/tagged_text.h"
+#include "templates/template_file.h"
+
+namespace corvanti::test {
+
+void EnsureApplication() {
+  if (QApplication::instance() != nullptr) return;
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static int argc = 1;
+  static char name[] = "app_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = new QApplication(argc, argv);
+  (void)app;
+}
+
+namespace {
+template <class T>
+std::optional<T> Next(std::deque<std::optional<T>>& answers) {
+  if (answers.empty()) return std::nullopt;
+  std::optional<T> answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+}  // namespace
+
+std::optional<QString> FakeDialogs::SaveFile(QWidget*, const QString& filter,
+                                             const QString& defaultSuffix) {
+  saveFilters << filter;
+  saveSuffixes << defaultSuffix;
+  return Next(saveAnswers);
+}
+
+std::optional<QString> FakeDialogs::OpenFile(QWidget*, const QString& filter) {
+  openFilters << filter;
+  return Next(openAnswers);
+}
+
+std::optional<QColor> FakeDialogs::PickColour(QWidget*, const QColor& initial) {
+  colourInitials.push_back(initial);
+  return Next(colourAnswers);
+}
+
+void WriteTemplate(const std::filesystem::path& path, const TemplateSpec& spec) {
+  Design design;
+  design.edit1 = spec.caption;
+  design.fontx.SetValue(spec.fontx);
+  design.fonty.SetValue(spec.fonty);
+  design.ToolButton9 = !spec.centre;
+  design.ToolButton10 = spec.centre;
+  design.bgpicture = false;
+  const Picture master = BuiltInMasterTemplate();
+  design.buttonwidth.SetValue(master.Width());
+  design.buttonheight.SetValue(master.Height());
+  BuildTemplateSettingsText(design);
+  if (!spec.fontsizeText.empty()) {
+    design.Memo1 = SetTagValue(design.Memo1, "Button1-Text.size", spec.fontsizeText);
+  }
+  const std::string bytes = design.Memo1 + "<BmpImage>" + BuiltInMasterBmp() +
+                            "</BmpImage>\r\n<BmpShadowImage>" + BuiltInAlphaBmp() +
+                            "</BmpShadowImage>\r\n<BmpBGImage></BmpBGImage>";
+  WriteWholeFile(bytes, path);
+}
+
+AppFolder::AppFolder(bool withDefaultTemplate) : exe(dir.path() / "app") {
+  for (const char* folder : {"media/button", "media/toolbutton", "media/round", "media/others",
+                             "background", "temp"}) {
+    std::filesystem::create_directories(exe / folder);
+  }
+  WriteWholeFile("<html>[imagelist]<body>[testhtmlcode]</body></html>", exe / "script.txt");
+  if (withDefaultTemplate) WriteTemplate(exe / "media" / "button" / "zuri-color.btt", {});
+}
+
+WindowUnderTest::WindowUnderTest(const std::filesystem::path& exe) {
+  EnsureApplication();
+  window = std::make_unique<MainWindow>(exe, &dialogs);
+  window->show();
+}
+
+WindowUnderTest::~WindowUnderTest() = default;
+
+void WindowUnderTest::LoadNow() { window->Timer1Timer(); }
+
+}  // namespace corvanti::test
+
+#if defined(__SANITIZE_ADDRESS__)
+// Font configuration and the message bus keep caches for the life of the process.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
+}
+#endif
