@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <string_view>
 
 #include "codecs/error.h"
 #include "codecs/file_io.h"
@@ -265,8 +266,20 @@ void BuildTemplateSettingsText(Design& design) {
   // Lines past the colour table share no entry; they are not written.
   const std::size_t lines =
       std::min<std::size_t>(CaptionLines(d.edit1).size(), static_cast<std::size_t>(kLineColourCount));
+  // A colour element's tag can only already stand among the rows above (a caption line
+  // may hold one); the colour elements appended below never contain another's tag. So the
+  // search looks at those rows only, until a replacement changes the text's shape.
+  std::size_t searched = memo.size();
   for (std::size_t line = 0; line < lines; ++line) {
-    PutTagValue(memo, kLineColourKey + std::to_string(line), ColourText(d.LineColors[line]));
+    const std::string key = kLineColourKey + std::to_string(line);
+    const std::string open = "<" + UpperAscii(key) + ">";
+    const std::string value = ColourText(d.LineColors[line]);
+    if (std::string_view(memo).substr(0, searched).find(open) == std::string_view::npos) {
+      memo += open + value + "</" + open.substr(1) + "\r\n";
+    } else {
+      memo = SetTagValue(memo, key, value);
+      searched = std::string::npos;
+    }
   }
   design.Memo1 = std::move(memo);
 }

@@ -134,6 +134,41 @@ TEST(TemplateSettingsText, ACaptionHoldingATagTakesThatElementsPlace) {
   EXPECT_EQ(d.Memo1.find("<BUTTON1-TEXT.LEFT>"), d.Memo1.rfind("<BUTTON1-TEXT.LEFT>"));
 }
 
+TEST(TemplateSettingsText, MatchesElementByElementEditingWhateverTheCaptionsHold) {
+  // The text must equal what SetTagValue gives when every element goes through it, also
+  // when caption lines carry colour tags, whole or without their closing tags.
+  const std::string captions[] = {
+      "a\r\nb\r\nc",
+      "<BUTTON1-TEXT.STYLE.COLOR1>7</BUTTON1-TEXT.STYLE.COLOR1>\r\nb\r\nc",
+      "x<BUTTON1-TEXT.STYLE.COLOR2>\r\n<BUTTON1-TEXT.STYLE.COLOR0>\r\nz",
+      "</BUTTON1-TEXT.STYLE.COLOR1>\r\n<button1-text.style.color1>\r\n<BUTTON1-TEXT.STYLE.COLOR1>",
+  };
+  int compared = 0;
+  for (const std::string& caption : captions) {
+    Design d;
+    d.edit1 = caption;
+    for (int i = 0; i < 3; ++i) d.LineColors[i] = static_cast<Colour>(100 + i);
+    BuildTemplateSettingsText(d);
+    const std::string fast = d.Memo1;
+
+    std::string reference;
+    const std::pair<const char*, std::string> head[] = {{"Button1-Openfile", "InsideXMLFile"},
+                                                        {"Button1-Text", d.edit1}};
+    for (const auto& [key, value] : head) reference = SetTagValue(reference, key, value);
+    // The remaining rows are those of the fast text, in its order.
+    std::string rest = TextAfter(fast, "</BUTTON1-TEXT>\r\n");
+    reference += TextBefore(rest, "<BUTTON1-TEXT.STYLE.COLOR0>");
+    if (GetTagValue(reference, "Button1-Text") != d.edit1) continue;  // caption rewritten in place
+    for (int line = 0; line < 3; ++line) {
+      reference = SetTagValue(reference, "Button1-Text.style.color" + std::to_string(line),
+                              std::to_string(100 + line));
+    }
+    EXPECT_EQ(fast, reference) << caption;
+    ++compared;
+  }
+  EXPECT_EQ(compared, 4);
+}
+
 TEST(TemplateSettingsText, WritesNoColourPastTheTable) {
   Design d;
   d.edit1.clear();
