@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QIcon>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QWidget>
@@ -12,7 +13,6 @@
 #include "codecs/picture.h"
 #include "design/numeric_field.h"
 
-class QLineEdit;
 class QToolButton;
 
 namespace corvanti {

@@ -25,6 +25,7 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include "codecs/error.h"
 #include "output/export.h"
 #include "render/interaction.h"
 #include "render/regenerate.h"
@@ -107,7 +108,9 @@ MainWindow::MainWindow(std::filesystem::path exeFolder, Dialogs* dialogs, QWidge
   };
 
   setWindowTitle(QStringLiteral("Corvanti"));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+  // A fixed dialog-style frame: a title and a close button, no minimise or maximise. It
+  // stays an ordinary top-level window so that desktops list it as the program.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(852, 560);
   setFont(WindowFont());
@@ -131,6 +134,11 @@ MainWindow::~MainWindow() {
   // The children outlive this object's own part of the destruction; nothing they send on
   // their way out (a field losing the focus, a list changing) may reach the handlers.
   edit1_->removeEventFilter(this);
+  fontname_->lineEdit()->removeEventFilter(this);
+  for (Browser* browser : {&templates_, &backgrounds_}) {
+    browser->folders->removeEventFilter(this);
+    browser->folders->viewport()->removeEventFilter(this);
+  }
   for (SpinField* f : findChildren<SpinField*>()) f->SetOnChange(nullptr);
   for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
   timer1_.disconnect(this);
@@ -334,6 +342,12 @@ void MainWindow::suitempedit1KeyDown() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == edit1_ && event->type() == QEvent::KeyPress) suitempedit1KeyDown();
   const QEvent::Type type = event->type();
+  // The chooser's text is not typed into; a click on it opens the list.
+  if (fontname_ != nullptr && watched == fontname_->lineEdit() &&
+      type == QEvent::MouseButtonPress) {
+    fontname_->showPopup();
+    return true;
+  }
   if (type == QEvent::MouseButtonPress || type == QEvent::Wheel || type == QEvent::KeyPress) {
     for (Browser* browser : {&templates_, &backgrounds_}) {
       if (browser->folders != nullptr &&
@@ -434,7 +448,12 @@ void MainWindow::suiButton7Click() {
     QCoreApplication::processEvents();
     // The template loaded is the list's selection, as after a click on it.
     const QString path = ChosenFile(templates_);
-    if (!path.isEmpty()) LoadTemplateFrom(path);
+    if (!path.isEmpty()) {
+      LoadTemplateFrom(path);
+    } else if (!QFileInfo(*chosen).isFile()) {
+      // A typed name that names no file: say so rather than doing nothing.
+      throw Error("Cannot open file " + QFile::encodeName(*chosen).toStdString());
+    }
   });
 }
 
@@ -849,6 +868,7 @@ QWidget* MainWindow::BuildFontTextPage() {
   // Names come from the list; a template's name that is not installed is still shown.
   fontname_->setEditable(true);
   fontname_->lineEdit()->setReadOnly(true);
+  fontname_->lineEdit()->installEventFilter(this);
   connect(fontname_, qOverload<int>(&QComboBox::activated), this,
           [this](int) { fontnameChange(); });
 

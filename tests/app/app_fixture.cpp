@@ -45,20 +45,20 @@ std::optional<QColor> FakeDialogs::PickColour(QWidget*, const QColor& initial) {
   return Next(colourAnswers);
 }
 
-void WriteTemplate(const std::filesystem::path& path, const TemplateSpec& spec) {
+void WriteTemplate(const std::filesystem::path& path, const TestTemplate& settings) {
   Design design;
-  design.edit1 = spec.caption;
-  design.fontx.SetValue(spec.fontx);
-  design.fonty.SetValue(spec.fonty);
-  design.ToolButton9 = !spec.centre;
-  design.ToolButton10 = spec.centre;
+  design.edit1 = settings.caption;
+  design.fontx.SetValue(settings.fontx);
+  design.fonty.SetValue(settings.fonty);
+  design.ToolButton9 = !settings.centre;
+  design.ToolButton10 = settings.centre;
   design.bgpicture = false;
   const Picture master = BuiltInMasterTemplate();
   design.buttonwidth.SetValue(master.Width());
   design.buttonheight.SetValue(master.Height());
   BuildTemplateSettingsText(design);
-  if (!spec.fontsizeText.empty()) {
-    design.Memo1 = SetTagValue(design.Memo1, "Button1-Text.size", spec.fontsizeText);
+  if (!settings.fontsizeText.empty()) {
+    design.Memo1 = SetTagValue(design.Memo1, "Button1-Text.size", settings.fontsizeText);
   }
   const std::string bytes = design.Memo1 + "<BmpImage>" + BuiltInMasterBmp() +
                             "</BmpImage>\r\n<BmpShadowImage>" + BuiltInAlphaBmp() +

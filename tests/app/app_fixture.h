@@ -43,16 +43,24 @@ class FakeDialogs : public Dialogs {
 };
 
 // The settings a test template carries; the pictures are the built-in template's.
-struct TemplateSpec {
+struct TestTemplate {
   std::string caption = "One\r\nTwo\r\nThree";
   int fontx = 20;
   int fonty = 20;
   std::string fontsizeText;  // raw text for "Button1-Text.size" when set
   bool centre = false;
+
+  static TestTemplate Captioned(std::string caption, int x, int y) {
+    TestTemplate t;
+    t.caption = std::move(caption);
+    t.fontx = x;
+    t.fonty = y;
+    return t;
+  }
 };
 
 // Writes a .btt file with embedded pictures.
-void WriteTemplate(const std::filesystem::path& path, const TemplateSpec& spec);
+void WriteTemplate(const std::filesystem::path& path, const TestTemplate& settings);
 
 // An app folder: media/<category>/, background/, temp/, script.txt; by default with the
 // start-up template in media/button/.

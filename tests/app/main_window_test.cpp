@@ -89,6 +89,7 @@ TEST_F(MainWindowTest, WindowIsFixedWithItsPagesInOrderAndTheWorkingPageHidden) 
   EXPECT_TRUE(w.window->design().isFontListed(listed));
   EXPECT_FALSE(w.window->design().isFontListed("No Such Font Family 123"));
   EXPECT_EQ(fonts->currentText(), "MS Sans Serif");
+  EXPECT_EQ(fonts->maxVisibleItems(), 12);
   // Before the start-up load the previews are empty.
   EXPECT_TRUE(w.Child<PictureView>("Image2")->Image().isNull());
 }
@@ -259,6 +260,13 @@ TEST_F(MainWindowTest, AlignmentTogglesStayConsistent) {
   EXPECT_TRUE(left->isChecked());
   EXPECT_TRUE(right->isChecked());
   EXPECT_TRUE(d.ToolButton9 && d.ToolButton11 && !d.ToolButton10);
+  // Choosing a font in the chooser names the caption font.
+  auto* fonts = w.Child<QFontComboBox>("fontname");
+  const int last = fonts->count() - 1;
+  fonts->setCurrentIndex(last);
+  emit fonts->activated(last);
+  EXPECT_EQ(d.fontname, fonts->itemText(last).toStdString());
+  EXPECT_EQ(d.captionFont.name, d.fontname);
   // Bold sets only the bold bit of the caption font.
   QTest::mouseClick(w.Child<QToolButton>("ToolButton1"), Qt::LeftButton);
   EXPECT_TRUE(d.ToolButton1);
@@ -268,8 +276,8 @@ TEST_F(MainWindowTest, AlignmentTogglesStayConsistent) {
 
 TEST_F(MainWindowTest, CategoryShowsItsTemplatesAndAListPickLoadsOne) {
   AppFolder app;
-  WriteTemplate(app.exe / "media" / "toolbutton" / "b.btt", {"Bee", 1, 1});
-  WriteTemplate(app.exe / "media" / "toolbutton" / "a.btt", {"Ay", 2, 2});
+  WriteTemplate(app.exe / "media" / "toolbutton" / "b.btt", TestTemplate::Captioned("Bee", 1, 1));
+  WriteTemplate(app.exe / "media" / "toolbutton" / "a.btt", TestTemplate::Captioned("Ay", 2, 2));
   fs::create_directories(app.exe / "media" / "toolbutton" / "sub.btt");
   WriteTemplate(app.exe / "media" / "toolbutton" / "note.txt", {});
   WindowUnderTest w(app.exe);
@@ -311,7 +319,7 @@ TEST_F(MainWindowTest, BrowseMovesTheListToTheFileAndLoadsItFromTheSelection) {
   AppFolder app;
   const fs::path elsewhere = app.dir.path() / "elsewhere";
   fs::create_directories(elsewhere);
-  WriteTemplate(elsewhere / "far.btt", {"Far away", 5, 6});
+  WriteTemplate(elsewhere / "far.btt", TestTemplate::Captioned("Far away", 5, 6));
   WindowUnderTest w(app.exe);
   w.LoadNow();
   w.dialogs.openAnswers.push_back(QString::fromStdString((elsewhere / "far.btt").string()));
@@ -323,6 +331,14 @@ TEST_F(MainWindowTest, BrowseMovesTheListToTheFileAndLoadsItFromTheSelection) {
   EXPECT_EQ(model->filePath(list->currentIndex()).toStdString(), (elsewhere / "far.btt").string());
   // Cancel does nothing.
   QTest::mouseClick(w.Child<QPushButton>("suiButton7"), Qt::LeftButton);
+  EXPECT_EQ(w.window->design().edit1, "Far away");
+  EXPECT_TRUE(w.dialogs.errors.isEmpty());
+  // A name that names no file is reported and changes nothing.
+  const fs::path missing = elsewhere / "missing.btt";
+  w.dialogs.openAnswers.push_back(QString::fromStdString(missing.string()));
+  QTest::mouseClick(w.Child<QPushButton>("suiButton7"), Qt::LeftButton);
+  ASSERT_EQ(w.dialogs.errors.size(), 1);
+  EXPECT_EQ(w.dialogs.errors[0].toStdString(), "Cannot open file " + missing.string());
   EXPECT_EQ(w.window->design().edit1, "Far away");
 }
 
@@ -346,9 +362,9 @@ TEST_F(MainWindowTest, DefaultSizeRestoresTheTemplateSize) {
 
 TEST_F(MainWindowTest, NumericFieldsShowOutOfRangeTextUntilTheyLoseTheFocus) {
   AppFolder app;
-  TemplateSpec spec;
-  spec.fontsizeText = "200";
-  WriteTemplate(app.exe / "media" / "button" / "zuri-color.btt", spec);
+  TestTemplate settings;
+  settings.fontsizeText = "200";
+  WriteTemplate(app.exe / "media" / "button" / "zuri-color.btt", settings);
   WindowUnderTest w(app.exe);
   w.LoadNow();
   auto* size = w.Child<SpinField>("fontsize");
