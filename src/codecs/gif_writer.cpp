@@ -92,7 +92,7 @@ std::uint32_t TColorQuantizer::PathOf(int r, int g, int b) {
          kSpread.bits[static_cast<std::size_t>(b)];
 }
 
-TOctreeNode& TColorQuantizer::Descend(std::uint32_t path) {
+[[gnu::noinline]] TOctreeNode& TColorQuantizer::Descend(std::uint32_t path) {
   StartNode& start = start_[path >> (24 - 3 * kStartLevels)];
   TOctreeLink link;
   int level;
@@ -127,8 +127,25 @@ TOctreeNode& TColorQuantizer::Descend(std::uint32_t path) {
   return nodes_[link];
 }
 
-void TColorQuantizer::InsertColour(int r, int g, int b, std::uint32_t count) {
-  TOctreeNode& node = Descend(PathOf(r, g, b));
+[[gnu::always_inline]] inline void TColorQuantizer::InsertColour(int r, int g, int b,
+                                                                 std::uint32_t count) {
+  // Most colours find their whole path made already: follow it here, and leave making
+  // nodes (and filling the start table) to Descend.
+  const std::uint32_t path = PathOf(r, g, b);
+  const StartNode& start = start_[path >> (24 - 3 * kStartLevels)];
+  TOctreeNode* found = nullptr;
+  if (start.generation == generation_) {
+    TOctreeLink link = start.node;
+    int shift = 21 - 3 * start.level;
+    while (!nodes_[link].leaf) {
+      const TOctreeLink child = nodes_[link].children[(path >> shift) & 7u];
+      if (!child) break;
+      link = child;
+      shift -= 3;
+    }
+    if (nodes_[link].leaf) found = &nodes_[link];
+  }
+  TOctreeNode& node = found ? *found : Descend(path);
   node.pixel_count += count;
   node.red_sum += static_cast<std::uint64_t>(r) * count;
   node.green_sum += static_cast<std::uint64_t>(g) * count;

@@ -362,6 +362,31 @@ TEST(GifWriterLzw, TableOverflowEmitsClearAfterCode4094) {
   for (std::size_t i = 0; i + 1 < g.block_lengths.size(); ++i) EXPECT_EQ(g.block_lengths[i], 255);
 }
 
+TEST(GifWriterLzw, FirstSlotIsTheKeyHashForEveryPrefixAndPixel) {
+  for (int prefix = 0; prefix < 4096; ++prefix) {
+    for (std::uint32_t pixel = 0; pixel < 256; ++pixel) {
+      const std::uint32_t key = static_cast<std::uint32_t>(prefix) << 8 | pixel;
+      ASSERT_EQ(THashTable::FirstSlot(prefix, pixel), static_cast<int>((key ^ (key >> 4)) % 8009))
+          << prefix << " " << pixel;
+    }
+  }
+}
+
+TEST(GifWriterLzw, HashTableFindsWhatItHoldsAcrossCollisions) {
+  THashTable table;
+  // Keys that share their first slot walk on to other slots and are still found.
+  std::vector<std::uint32_t> keys;
+  for (std::uint32_t key = 0; keys.size() < 40 && key < (1u << 20); ++key) {
+    if (THashTable::Hash(key) == THashTable::Hash(0x12345)) keys.push_back(key);
+  }
+  ASSERT_GT(keys.size(), 3u);
+  for (std::size_t i = 0; i < keys.size(); ++i) table.Insert(keys[i], static_cast<int>(300 + i));
+  for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(table.Lookup(keys[i]), static_cast<int>(300 + i));
+  EXPECT_EQ(table.Lookup(0x54321), -1);
+  table.Clear();
+  EXPECT_EQ(table.Lookup(keys[0]), -1);
+}
+
 TEST(GifWriterLzw, IndexOutsideTheTableFails) {
   TGIFSubImage frame;
   frame.width = 3;
@@ -409,6 +434,20 @@ TEST(GifWriterQuantizer, MergesTheNewestDeepestNodeFirst) {
   EXPECT_TRUE(has(TGIFColor{11, 0, 0}));
   EXPECT_TRUE(has(TGIFColor{50, 0, 0}));  // (50 + 51) / 2
   EXPECT_FALSE(has(TGIFColor{51, 0, 0}));
+}
+
+TEST(GifWriterQuantizer, RandomColoursStayWithinTheNodePool) {
+  // Every new colour makes a full path of nodes and forces a merge: the most nodes at once.
+  Picture p(400, 250);
+  std::mt19937 random(99);
+  for (int y = 0; y < p.Height(); ++y) {
+    for (int x = 0; x < p.Width(); ++x) p.SetPixel(x, y, static_cast<Colour>(random() & 0xFFFFFF));
+  }
+  TColorQuantizer q;
+  ASSERT_NO_THROW(q.AddPicture(p));
+  // A merge can fold several leaves at once, so the count may end a little below 256.
+  EXPECT_LE(q.LeafCount(), 256);
+  EXPECT_GT(q.LeafCount(), 240);
 }
 
 TEST(GifWriterQuantizer, PaletteIsDepthFirstLeafOrderPaddedWithBlack) {
