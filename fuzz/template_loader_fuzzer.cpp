@@ -1,29 +1,38 @@
 // Loads arbitrary bytes as a template file (settings section and embedded pictures
-// together) and regenerates the previews from whatever it set.
-#include <cstdint>
-#include <cstdlib>
-#include <exception>
-#include <filesystem>
-#include <string>
-
+// together) and regenerates the previews from whatever it set. A first byte of 0 makes the
+// rest build a template of known tags and real pictures instead.
 #include <QGuiApplication>
 
-#include "codecs/file_io.h"
-#include "render/regenerate.h"
-#include "resources/builtin.h"
-#include "templates/template_file.h"
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include <unistd.h>
+
+#include "support/fuzz_targets.h"
 
 namespace {
 
+// The app folder of this process, removed when it exits (fork mode starts many).
+struct ScratchFolder {
+  std::filesystem::path path;
+  ScratchFolder()
+      : path(std::filesystem::temp_directory_path() /
+             ("corvanti-fuzz-" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(path / "temp");
+    std::filesystem::create_directories(path / "background");
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+};
+
 std::filesystem::path ExeFolder() {
-  static const std::filesystem::path folder = [] {
-    std::filesystem::path f = std::filesystem::temp_directory_path() /
-                              ("corvanti-fuzz-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(f / "temp");
-    std::filesystem::create_directories(f / "background");
-    return f;
-  }();
-  return folder;
+  static const ScratchFolder folder;
+  return folder.path;
 }
 
 }  // namespace
@@ -37,19 +46,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace corvanti;
   static const Design startup = StartupDesign(ExeFolder());
-  Design design = startup;
-  const std::filesystem::path file = ExeFolder() / "fuzz.btt";
-  ReplaceFile(file, std::string(reinterpret_cast<const char*>(data), size));
-  try {
-    LoadTemplate(design, file, [](Design& d) { Regenerate(d); });
-  } catch (const std::exception&) {
+  const std::string problem = fuzz::RunTemplateLoaderInput(
+      std::string(reinterpret_cast<const char*>(data), size), startup, ExeFolder());
+  if (!problem.empty()) {
+    std::fprintf(stderr, "template_loader_fuzzer: %s\n", problem.c_str());
+    std::abort();
   }
-  if (design.Regenerating != 0) std::abort();
-  // A failed load leaves a design that still regenerates.
-  try {
-    Regenerate(design);
-  } catch (const std::exception&) {
-  }
-  if (design.Regenerating != 0) std::abort();
   return 0;
 }

@@ -101,8 +101,12 @@ int BuildTextMask(const TextMaskInput& input, Picture& mask) {
     const std::int64_t zoom = std::max(input.fontzoom, 0);
     const std::int64_t new_width = zoom * mask.Width() / 100;
     CheckPictureSize(new_width, mask.Height());
-    StretchPicture(mask, static_cast<int>(new_width), mask.Height());
-    B0 = static_cast<int>(std::min<std::int64_t>(zoom * B0 / 100, mask.Width()));
+    // Only the button's own width of the mask is ever drawn. Past the widest zoom the
+    // controls offer the columns further right are not made at all, so a template's zoom
+    // cannot make the mask huge; the kept ones are those a whole stretch would give.
+    const int kept = static_cast<int>(std::min<std::int64_t>(new_width, ZoomedMaskWidth(W)));
+    StretchPicture(mask, static_cast<int>(new_width), mask.Height(), kept);
+    return static_cast<int>(std::min<std::int64_t>(zoom * B0 / 100, new_width));
   }
   if (B0 >= mask.Width()) B0 = mask.Width();
   return B0;

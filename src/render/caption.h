@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,13 @@ struct TextMaskInput {
 int AlignedLineLeft(int block_width, int line_width, bool centre, bool right);
 
 // Draws every line white on black into mask (W x (N*H+1), then zoomed) and returns the
-// text block width B0. Needs a QGuiApplication.
+// text block width B0. A zoomed mask keeps at most ZoomedMaskWidth(W) columns. Needs a
+// QGuiApplication.
 int BuildTextMask(const TextMaskInput& input, Picture& mask);
+
+// The widest zoomed mask that is made: the button's width at the largest zoom the
+// controls offer (1000 %). No column beyond the button's width is ever drawn.
+inline std::int64_t ZoomedMaskWidth(int W) { return 10 * static_cast<std::int64_t>(W > 0 ? W : 0); }
 
 struct CaptionStyle {
   int fontx = 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/error.h"
 #include "render/caption.h"
 #include "render/compose.h"
 #include "render/scaling.h"
@@ -59,7 +60,54 @@ Picture Reuse(Picture& previous, int w, int h) {
     previous = Picture();  // a moved-from picture would keep its size without pixels
     return taken;
   }
+  // Let go of the old picture first, so the old previews and the new ones are never held
+  // together: a run's memory stays within one budget.
+  previous = Picture();
   return Picture(w, h);
+}
+
+// The most one run may hold in pictures at once: the fitted templates, the face layout,
+// the text mask and its zoomed copy, both stacks and the tool strip. 2.5 GiB holds the
+// largest design the controls can set (1000 lines of 400 x 400) at zoom 75 to 150; a
+// bigger design, which only a template file or typed text can ask for, fails with a clear
+// message before anything is allocated. Counted in floating point: the factors may each
+// be near 2^31.
+constexpr double kMaxRegenerationBytes = 2.5 * 1024 * 1024 * 1024;
+constexpr int kMaxGifSide = 65535;
+
+void CheckBudget(double bytes, double W, double H, double N) {
+  if (bytes <= kMaxRegenerationBytes) return;
+  throw Error("Design too large to draw (" + std::to_string(static_cast<long long>(W)) + " x " +
+              std::to_string(static_cast<long long>(H)) + " pixels, " +
+              std::to_string(static_cast<long long>(N)) +
+              " lines): the previews may take at most " +
+              std::to_string(static_cast<long long>(kMaxRegenerationBytes / (1024 * 1024))) + " MB");
+}
+
+// Everything the run makes for a button of W x H (checked before the templates are
+// fitted). Each side is also held to what a GIF can hold: no larger button could ever be
+// exported, and a side past it would only make the run slow.
+void CheckRunBudget(int W, int H, std::int64_t N, int zoom) {
+  if (W > kMaxGifSide || H > kMaxGifSide) {
+    throw Error("Button too large (" + std::to_string(W) + " x " + std::to_string(H) +
+                " pixels): at most " + std::to_string(kMaxGifSide) + " pixels a side");
+  }
+  const double w = W;
+  const double h = H;
+  const double n = static_cast<double>(N);
+  const double mask_rows = n * h + 1;
+  const double stack_rows = (N >= 1 ? n * h : h) + 1;
+  double bytes = 3 * (3 * w * h)                 // fitted master and alpha, kept pieces
+                 + 12 * w * h                    // face layout
+                 + 3 * w * mask_rows             // text mask
+                 + 3 * 2 * w * stack_rows        // both stacks
+                 + 3 * n * w * (h + 1);          // tool strip
+  if (zoom != 100) {
+    // The zoomed mask is made at most ZoomedMaskWidth(W) wide.
+    bytes += 3 * std::min(std::max(zoom, 0) / 100.0 * w, static_cast<double>(ZoomedMaskWidth(W))) *
+             mask_rows;
+  }
+  CheckBudget(bytes, W, H, n);
 }
 
 // Background offsets grow with the line number; keep them within int (the compositing
@@ -79,8 +127,20 @@ void Regenerate(Design& design) {
   design.ImageShadow = design.ImageShadowBackup;
   const int requested_width = design.buttonwidth.Value();
   const int requested_height = design.buttonheight.Value();
-  if (requested_width != design.Imagebackup.Width() ||
-      requested_height != design.Imagebackup.Height()) {
+  const bool fit = requested_width != design.Imagebackup.Width() ||
+                   requested_height != design.Imagebackup.Height();
+  std::vector<std::string> lines = CaptionLines(design.edit1);
+  const std::int64_t N = static_cast<std::int64_t>(lines.size());
+  {
+    int fitted_width = design.Imagebackup.Width();
+    int fitted_height = design.Imagebackup.Height();
+    if (fit) {
+      FittedSize(fitted_width, fitted_height, requested_width, requested_height, &fitted_width,
+                 &fitted_height);
+    }
+    CheckRunBudget(fitted_width, fitted_height, N, design.fontzoom.Value());
+  }
+  if (fit) {
     FitTemplate(design.ImageSource, requested_width, requested_height, &design.Image1,
                 &design.Image4, &design.Image6);
     FitTemplate(design.ImageShadow, requested_width, requested_height, &design.Image1,
@@ -91,8 +151,6 @@ void Regenerate(Design& design) {
   const int H = source.Height();
 
   // The text mask, built once for both stacks.
-  std::vector<std::string> lines = CaptionLines(design.edit1);
-  const std::int64_t N = static_cast<std::int64_t>(lines.size());
   TextMaskInput mask_input;
   mask_input.lines = std::move(lines);
   mask_input.font = design.captionFont;
@@ -102,6 +160,9 @@ void Regenerate(Design& design) {
   mask_input.right = design.ToolButton11;
   mask_input.W = W;
   mask_input.H = H;
+  // The last run's mask is reused only at the same size; otherwise it goes before the new
+  // one is made, as the previews do.
+  if (design.Image3.Width() != W || design.Image3.Height() != N * H + 1) design.Image3 = Picture();
   const int B0 = BuildTextMask(mask_input, design.Image3);
 
   // Both stacks carry the buttons (N*H rows, or the bare master when there are no lines)

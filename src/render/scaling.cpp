@@ -17,12 +17,13 @@ Picture Columns(const Picture& picture, int x0, int w) {
 
 }  // namespace
 
-void StretchPicture(Picture& picture, int new_width, int new_height) {
+void StretchPicture(Picture& picture, int new_width, int new_height, int keep_columns) {
   const int w = picture.Width();
   const int h = picture.Height();
   if (new_width < 0) new_width = 0;
   if (new_height < 0) new_height = 0;
-  Picture result(new_width, new_height);
+  const int columns = keep_columns >= 0 ? std::min(keep_columns, new_width) : new_width;
+  Picture result(columns, new_height);
   // A picture without pixels has nothing to sample from: the result stays black.
   if (result.Empty() || picture.Empty()) {
     picture = std::move(result);
@@ -31,8 +32,8 @@ void StretchPicture(Picture& picture, int new_width, int new_height) {
 
   // Nearest neighbour only, so the result holds no colour the source lacks: the face of a
   // template is recognised by exact colour equality.
-  std::vector<std::size_t> source_offset(static_cast<std::size_t>(new_width));
-  for (int x = 0; x < new_width; ++x) {
+  std::vector<std::size_t> source_offset(static_cast<std::size_t>(columns));
+  for (int x = 0; x < columns; ++x) {
     source_offset[static_cast<std::size_t>(x)] =
         3 * static_cast<std::size_t>(static_cast<std::int64_t>(x) * w / new_width);
   }
@@ -46,7 +47,7 @@ void StretchPicture(Picture& picture, int new_width, int new_height) {
       continue;
     }
     const std::uint8_t* from = picture.Row(sy);
-    for (int x = 0; x < new_width; ++x) {
+    for (int x = 0; x < columns; ++x) {
       const std::uint8_t* s = from + source_offset[static_cast<std::size_t>(x)];
       to[0] = s[0];
       to[1] = s[1];
@@ -89,6 +90,15 @@ void FitTemplate(Picture& picture, int W, int H, Picture* left_cap, Picture* rig
   if (left_cap) *left_cap = std::move(left);
   if (right_cap) *right_cap = std::move(right);
   if (middle) *middle = std::move(mid);
+}
+
+void FittedSize(int w, int h, int W, int H, int* fitted_width, int* fitted_height) {
+  // The same decisions as FitTemplate, in the same order.
+  const bool declined = W <= 10 || H <= 10 || w == 0 || h == 0 ||
+                        (static_cast<std::int64_t>(w) > 2 * static_cast<std::int64_t>(h) &&
+                         static_cast<std::int64_t>(W) <= 2 * static_cast<std::int64_t>(H));
+  *fitted_width = declined ? w : W;
+  *fitted_height = declined ? h : H;
 }
 
 }  // namespace corvanti

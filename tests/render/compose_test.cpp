@@ -117,6 +117,18 @@ TEST(ComposeBackground, FlatFaceIsBrightenedWhenMouseIsOver) {
   }
 }
 
+TEST(ComposeBackground, ReliefAndOutsideAsForColour) {
+  Button b(MakeColour(200, 200, 200));  // d = 100
+  const Picture G = SolidPicture(5, 5, MakeColour(40, 0, 200));
+  Picture normal = b.M, over = b.M;
+  ComposeBackground(normal, b.A, b.M, 0, 0, 0, G);
+  ComposeBackground(over, b.A, b.M, 50, 0, 0, G);
+  EXPECT_EQ(normal.Pixel(1, 1), MakeColour(140, 100, 255));
+  EXPECT_EQ(over.Pixel(1, 1), MakeColour(190, 150, 255));
+  EXPECT_EQ(normal.Pixel(0, 0), MakeColour(1, 2, 3));
+  EXPECT_EQ(over.Pixel(0, 0), MakeColour(1, 2, 3));
+}
+
 TEST(ComposeBackground, TooSmallBackgroundLeavesTheMaster) {
   const FlatButton b(80, 30);
   EXPECT_EQ(b.Compose(0, 0, 0, PhotoLikePicture(60, 20)), b.M);
