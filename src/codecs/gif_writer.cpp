@@ -93,16 +93,10 @@ std::uint32_t TColorQuantizer::PathOf(int r, int g, int b) {
 }
 
 [[gnu::noinline]] TOctreeNode& TColorQuantizer::Descend(std::uint32_t path) {
-  StartNode& start = start_[path >> (24 - 3 * kStartLevels)];
-  TOctreeLink link;
-  int level;
-  if (start.generation == generation_) {
-    link = start.node;
-    level = start.level;
-  } else {
-    link = root_;
-    level = 0;
-    while (!nodes_[link].leaf && level < kStartLevels) {
+  // Walks down from link while above the level limit and not at a leaf, making the nodes
+  // that are missing on the way.
+  auto walk = [&](TOctreeLink& link, int& level, int limit) {
+    while (!nodes_[link].leaf && level < limit) {
       const std::size_t index = (path >> (21 - 3 * level)) & 7u;
       ++level;
       TOctreeLink child = nodes_[link].children[index];
@@ -112,18 +106,20 @@ std::uint32_t TColorQuantizer::PathOf(int r, int g, int b) {
       }
       link = child;
     }
+  };
+  StartNode& start = start_[path >> (24 - 3 * kStartLevels)];
+  TOctreeLink link;
+  int level;
+  if (start.generation == generation_) {
+    link = start.node;
+    level = start.level;
+  } else {
+    link = root_;
+    level = 0;
+    walk(link, level, kStartLevels);
     start = StartNode{generation_, link, static_cast<std::uint8_t>(level)};
   }
-  while (!nodes_[link].leaf) {
-    const std::size_t index = (path >> (21 - 3 * level)) & 7u;
-    ++level;
-    TOctreeLink child = nodes_[link].children[index];
-    if (!child) {
-      child = NewNode(level);
-      nodes_[link].children[index] = child;
-    }
-    link = child;
-  }
+  walk(link, level, kColorBits);
   return nodes_[link];
 }
 

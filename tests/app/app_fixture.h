@@ -9,8 +9,10 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QUrl>
 
 #include "app/dialogs.h"
@@ -18,6 +20,18 @@
 #include "support/test_support.h"
 
 namespace corvanti::test {
+
+// Waits for `done` while letting events run (file lists fill in the background).
+template <class F>
+bool WaitFor(F done, int milliseconds = 5000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > milliseconds) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
 
 // A QApplication on the offscreen platform, made once for the whole program (the window
 // needs widgets, so the shared QGuiApplication helper will not do).

@@ -24,18 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Waits for `done` while letting events run (file lists fill in the background).
-template <class F>
-bool WaitFor(F done, int milliseconds = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > milliseconds) return false;
-    QTest::qWait(10);
-  }
-  return true;
-}
-
 void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
   QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)),
                     type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,

@@ -38,18 +38,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Waits for `done` while letting events run (file lists fill in the background).
-template <class F>
-bool WaitFor(F done, int milliseconds = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > milliseconds) return false;
-    QTest::qWait(10);
-  }
-  return true;
-}
-
 int ChangeCount() {
   if (const char* n = std::getenv("CORVANTI_SOAK_CHANGES")) return std::max(1, std::atoi(n));
   if (const char* full = std::getenv("CORVANTI_SOAK_FULL"); full && std::string(full) == "1") {
