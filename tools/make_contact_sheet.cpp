@@ -23,6 +23,7 @@
 #include "render/regenerate.h"
 #include "resources/builtin.h"
 #include "templates/template_file.h"
+#include "tool_main.h"
 
 namespace corvanti {
 namespace {
@@ -178,16 +179,10 @@ void Run(const fs::path& data, const fs::path& output) {
 }  // namespace corvanti
 
 int main(int argc, char** argv) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  const std::filesystem::path data = argc > 1 ? argv[1] : "data";
-  const std::filesystem::path output = argc > 2 ? argv[2] : "docs/templates.png";
-  try {
+  return corvanti::tools::ToolMain(argc, argv, "make_contact_sheet", [&] {
+    const std::filesystem::path data = argc > 1 ? argv[1] : "data";
+    const std::filesystem::path output = argc > 2 ? argv[2] : "docs/templates.png";
     corvanti::Run(data, output);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "make_contact_sheet: %s\n", e.what());
-    return 1;
-  }
-  std::printf("make_contact_sheet: wrote %s\n", output.string().c_str());
-  return 0;
+    return output.string();
+  });
 }

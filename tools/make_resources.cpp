@@ -16,6 +16,7 @@
 #include "codecs/bmp_writer.h"
 #include "codecs/error.h"
 #include "codecs/file_io.h"
+#include "tool_main.h"
 
 namespace corvanti {
 namespace {
@@ -130,16 +131,9 @@ void Run(const std::filesystem::path& folder) {
 }  // namespace corvanti
 
 int main(int argc, char** argv) {
-  // Needs no display: the JPEG writer is all it takes from Qt.
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  const std::filesystem::path folder = argc > 1 ? argv[1] : "resources";
-  try {
+  return corvanti::tools::ToolMain(argc, argv, "make_resources", [&] {
+    const std::filesystem::path folder = argc > 1 ? argv[1] : "resources";
     corvanti::Run(folder);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "make_resources: %s\n", e.what());
-    return 1;
-  }
-  std::printf("make_resources: wrote %s\n", folder.string().c_str());
-  return 0;
+    return folder.string();
+  });
 }

@@ -26,6 +26,7 @@
 #include "design/design.h"
 #include "render/caption.h"
 #include "templates/template_file.h"
+#include "tool_main.h"
 
 namespace corvanti {
 namespace {
@@ -759,16 +760,9 @@ void Run(const fs::path& data) {
 }  // namespace corvanti
 
 int main(int argc, char** argv) {
-  // Captions are measured with the renderer's fonts; no display is needed for that.
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  const std::filesystem::path data = argc > 1 ? argv[1] : "data";
-  try {
+  return corvanti::tools::ToolMain(argc, argv, "make_templates", [&] {
+    const std::filesystem::path data = argc > 1 ? argv[1] : "data";
     corvanti::Run(data);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "make_templates: %s\n", e.what());
-    return 1;
-  }
-  std::printf("make_templates: wrote %s\n", data.string().c_str());
-  return 0;
+    return data.string();
+  });
 }
