@@ -184,7 +184,17 @@ DecodedPicture ReadBmp(std::string_view bytes, std::int64_t max_pixels) {
   const std::uint64_t entry_size = core ? 3 : 4;
   std::uint64_t table_entries = colours_used;
   if (bpp <= 8 && table_entries == 0) table_entries = std::uint64_t{1} << bpp;
-  const std::uint64_t table_end = table_start + table_entries * entry_size;
+  std::uint64_t table_end = table_start + table_entries * entry_size;
+  // Without a usable count (none, one past the index range, or any count of a true-colour
+  // picture, which needs no table) some writers store only the colours they use and say in
+  // the data offset where the rows start. The entries before the rows are then the table;
+  // indices past it read as black.
+  const bool count_unsure = bpp > 8 || colours_used == 0 || colours_used > (1u << bpp);
+  if (count_unsure && data_offset >= table_start && data_offset < table_end &&
+      data_offset < bytes.size()) {
+    table_entries = (data_offset - table_start) / entry_size;
+    table_end = table_start + table_entries * entry_size;
+  }
   if (table_end > bytes.size()) Invalid();
   if (bpp <= 8) {
     const std::uint64_t kept = std::min<std::uint64_t>(table_entries, std::uint64_t{1} << bpp);

@@ -209,9 +209,11 @@ TEST(BmpReader, RefusesDamagedFilesWithItsMessage) {
   std::string png_inside = good;
   png_inside[30] = 5;
   EXPECT_EQ(ErrorOf([&] { ReadBmp(png_inside); }), invalid);
-  // A colour table that would run past the end of the file.
+  // A colour table that would run past the end of the file, with no data offset to say
+  // where the rows start instead.
   std::string huge_table = CorpusBytes("info_8.bmp");
   huge_table[46] = huge_table[47] = huge_table[48] = huge_table[49] = '\xFF';
+  huge_table[10] = huge_table[11] = huge_table[12] = huge_table[13] = '\0';
   EXPECT_EQ(ErrorOf([&] { ReadBmp(huge_table); }), invalid);
 
   // Every cut of every corpus file either decodes or fails with the message.
@@ -227,6 +229,79 @@ TEST(BmpReader, RefusesDamagedFilesWithItsMessage) {
   }
   // Uncompressed rows cut short are refused rather than shown half-empty.
   EXPECT_EQ(ErrorOf([&] { ReadBmp(good.substr(0, good.size() - 1)); }), invalid);
+}
+
+TEST(BmpReader, ShortColourTableEndsAtTheDataOffset) {
+  // Files that store only the colours they use, with no count (or an impossible one) and
+  // the rows right after those colours: the entries before the data offset are the table,
+  // higher indices are black.
+  const struct {
+    bool core;
+    int bpp;
+    std::uint32_t count_field;  // info header only
+    int stored;                 // entries before the rows
+  } cases[] = {
+      {true, 8, 0, 3},
+      {false, 8, 0, 3},
+      {false, 4, 0xFFFFFFFF, 2},
+      {false, 1, 0, 1},
+  };
+  const std::uint8_t indices[2][4] = {{0, 1, 2, 3}, {200, 2, 1, 0}};  // top row first
+  const Colour table[3] = {MakeColour(10, 20, 30), MakeColour(40, 50, 60), MakeColour(70, 80, 90)};
+  auto put = [](std::string& s, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.core ? "core" : "info") + " " + std::to_string(c.bpp) + " bits");
+    const std::uint32_t mask = (1u << c.bpp) - 1;
+    std::string rows;
+    for (int y = 1; y >= 0; --y) {  // bottom row first
+      std::string row(4, '\0');
+      for (int x = 0; x < 4; ++x) {
+        const int shift = 8 - c.bpp * (x % (8 / c.bpp) + 1);
+        row[static_cast<std::size_t>(x * c.bpp / 8)] |= static_cast<char>((indices[y][x] & mask) << shift);
+      }
+      rows += row;
+    }
+    const int header = c.core ? 12 : 40;
+    const int entry = c.core ? 3 : 4;
+    const std::uint32_t offset = 14 + header + c.stored * entry;
+    std::string bmp = "BM";
+    put(bmp, offset + static_cast<std::uint32_t>(rows.size()), 4);
+    put(bmp, 0, 4);
+    put(bmp, offset, 4);
+    put(bmp, header, 4);
+    if (c.core) {
+      put(bmp, 4, 2);
+      put(bmp, 2, 2);
+      put(bmp, 1, 2);
+      put(bmp, c.bpp, 2);
+    } else {
+      put(bmp, 4, 4);
+      put(bmp, 2, 4);
+      put(bmp, 1, 2);
+      put(bmp, c.bpp, 2);
+      put(bmp, 0, 4);
+      put(bmp, static_cast<std::uint32_t>(rows.size()), 4);
+      put(bmp, 0, 4);
+      put(bmp, 0, 4);
+      put(bmp, c.count_field, 4);
+      put(bmp, 0, 4);
+    }
+    for (int i = 0; i < c.stored; ++i) {
+      put(bmp, (BlueOf(table[i]) | GreenOf(table[i]) << 8 | RedOf(table[i]) << 16), entry);
+    }
+    const Picture p = ToPicture24(ReadBmp(bmp + rows));
+    ASSERT_EQ(p.Width(), 4);
+    ASSERT_EQ(p.Height(), 2);
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < 4; ++x) {
+        const std::uint32_t index = indices[y][x] & mask;
+        EXPECT_EQ(p.Pixel(x, y), index < static_cast<std::uint32_t>(c.stored) ? table[index] : 0u)
+            << x << ", " << y;
+      }
+    }
+  }
 }
 
 TEST(BmpReader, RefusesOversizedHeadersBeforeAllocating) {
@@ -460,7 +535,9 @@ TEST(LoadPicture, ChoosesTheDecoderByTheNamesExtension) {
             "Cannot open file " + (dir / "missing.gif").string());
   // The bytes are never inspected: a BMP named .gif fails as a GIF.
   copy("info_8.bmp", dir / "f.gif");
-  EXPECT_EQ(ErrorOf([&] { LoadPicture(dir / "f.gif"); }), "Invalid GIF signature");
+  // A decoder's message names the file.
+  EXPECT_EQ(ErrorOf([&] { LoadPicture(dir / "f.gif"); }),
+            "Invalid GIF signature (" + (dir / "f.gif").string() + ")");
   EXPECT_EQ(ErrorOf([&] { ReadBmpFile(dir / "missing.bmp"); }),
             "Cannot open file " + (dir / "missing.bmp").string());
 }
