@@ -40,11 +40,11 @@ Colour FromQColor(const QColor& colour) {
 }
 
 QString FromBytes(const std::string& bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 std::string ToBytes(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
+  const QByteArray bytes = text.toUtf8();
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
@@ -154,10 +154,7 @@ void PictureView::paintEvent(QPaintEvent*) {
 
 void PictureView::mousePressEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
-  if (event->button() == Qt::LeftButton) {
-    leftPressed_ = true;
-    pressPos_ = p;
-  }
+  if (event->button() == Qt::LeftButton) leftPressed_ = true;
   emit MouseDown(p.x(), p.y());
 }
 
@@ -169,12 +166,11 @@ void PictureView::mouseMoveEvent(QMouseEvent* event) {
 void PictureView::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   emit MouseUp(p.x(), p.y());
+  // The click follows the release of every left press that ends over the picture, a
+  // drag included: a drag that moved the caption also picks the line it started on.
   if (event->button() == Qt::LeftButton && leftPressed_) {
     leftPressed_ = false;
-    if ((p - pressPos_).manhattanLength() < QApplication::startDragDistance() &&
-        rect().contains(p)) {
-      emit Click();
-    }
+    if (rect().contains(p)) emit Click();
   }
 }
 

@@ -24,7 +24,7 @@ QImage PictureToImage(const Picture& picture, bool keyTransparent);
 QColor ToQColor(Colour colour);
 Colour FromQColor(const QColor& colour);
 
-// Text fields hold byte strings; characters map to bytes as Latin-1.
+// The design's text is UTF-8.
 QString FromBytes(const std::string& bytes);
 std::string ToBytes(const QString& text);
 
@@ -69,8 +69,8 @@ class ColourPanel : public QPushButton {
 };
 
 // A picture control: shows one image at its own size and reports mouse work in the
-// picture's own pixels. A click is a left press and release in place, reported after the
-// release.
+// picture's own pixels. A click is a left press whose release ends over the picture,
+// reported after the release.
 class PictureView : public QWidget {
   Q_OBJECT
  public:
@@ -92,7 +92,6 @@ class PictureView : public QWidget {
 
  private:
   QImage image_;
-  QPoint pressPos_;
   bool leftPressed_ = false;
 };
 

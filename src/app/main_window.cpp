@@ -167,7 +167,24 @@ void MainWindow::Guard(F&& handler) {
 void MainWindow::Regen() {
   Regenerate(design_);
   ++regenerations_;
+  // A run that succeeds clears what an earlier typed change reported.
+  messageLine_->clear();
+  messageLine_->setToolTip(QString());
   RefreshFromDesign();
+}
+
+void MainWindow::TypedChange() {
+  // Typing goes on while the user reads: the message waits in the message line instead of
+  // a box that would take the keystrokes that follow.
+  try {
+    Regen();
+  } catch (const std::exception& e) {
+    const QString message = QString::fromLocal8Bit(e.what());
+    messageLine_->setText(
+        messageLine_->fontMetrics().elidedText(message, Qt::ElideMiddle, messageLine_->width()));
+    messageLine_->setToolTip(message);
+    RefreshFromDesign();
+  }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -175,7 +192,9 @@ void MainWindow::Regen() {
 
 void MainWindow::FormCreate() {
   pages_->setCurrentIndex(0);
+  // The working page holds the program's storage: no tab, key or wheel may show it.
   pages_->setTabVisible(3, false);
+  pages_->setTabEnabled(3, false);
   // The font chooser starts at the window's own font name, which the design carries.
   RefreshFromDesign();
   PointTemplateList(FromPath(exeFolder_ / "media" / "button"));
@@ -444,16 +463,15 @@ void MainWindow::suiButton7Click() {
     std::optional<QString> chosen =
         dialogs_->OpenFile(this, QStringLiteral("Button Template (*.btt)"));
     if (!chosen) return;
+    // A typed name that names no file: say so, and leave the lists showing what they did.
+    if (!QFileInfo(*chosen).isFile()) {
+      throw Error("Cannot open file " + QFile::encodeName(*chosen).toStdString());
+    }
     PointTemplateList(*chosen);
     QCoreApplication::processEvents();
     // The template loaded is the list's selection, as after a click on it.
     const QString path = ChosenFile(templates_);
-    if (!path.isEmpty()) {
-      LoadTemplateFrom(path);
-    } else if (!QFileInfo(*chosen).isFile()) {
-      // A typed name that names no file: say so rather than doing nothing.
-      throw Error("Cannot open file " + QFile::encodeName(*chosen).toStdString());
-    }
+    if (!path.isEmpty()) LoadTemplateFrom(path);
   });
 }
 
@@ -634,6 +652,15 @@ void MainWindow::RefreshFromDesign() {
 // Layout: positions are client pixels, as the window has always been laid out.
 
 void MainWindow::BuildUi() {
+  // The band above the previews: its right part reports what a typed change could not do.
+  messageLine_ = new QLabel(this);
+  messageLine_->setObjectName("MessageLine");
+  messageLine_->setGeometry(340, 6, 852 - 340 - 8, 18);
+  messageLine_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  QPalette messagePalette = messageLine_->palette();
+  messagePalette.setColor(QPalette::WindowText, QColor(170, 0, 0));
+  messageLine_->setPalette(messagePalette);
+
   auto* toolStrip = MakeGroup(this, QStringLiteral("Tool Button"), QRect(0, 29, 852, 89));
   MakePane(toolStrip, QRect(2, 15, 848, 72), image5_, true)->setObjectName("ToolButtonPane");
   image5_.view->setObjectName("Image5");
@@ -691,6 +718,18 @@ void MainWindow::BuildUi() {
   auto* working = new QWidget;
   working->setObjectName("suiTabSheet7");
   pages_->addTab(working, QStringLiteral("suiTabSheet7"));
+  // Pages and their groups in the window's own grey; the style would draw them lighter.
+  for (int i = 0; i < pages_->count(); ++i) {
+    QWidget* page = pages_->widget(i);
+    QPalette palette = page->palette();
+    palette.setColor(QPalette::Window, kWindowGrey);
+    page->setPalette(palette);
+    page->setAutoFillBackground(true);
+  }
+  connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (index == 3) pages_->setCurrentIndex(shownPage_);
+    else shownPage_ = index;
+  });
 }
 
 QScrollArea* MainWindow::MakePane(QWidget* parent, const QRect& geometry, ShownPicture& target,
@@ -719,7 +758,7 @@ QScrollArea* MainWindow::MakePane(QWidget* parent, const QRect& geometry, ShownP
 SpinField* MainWindow::MakeField(QWidget* parent, NumericField& field, int x, int y, int width) {
   auto* spin = new SpinField(&field, parent);
   spin->setGeometry(x, y, width, 21);
-  spin->SetOnChange([this] { suitempedit1Change(); });
+  spin->SetOnChange([this] { TypedChange(); });
   return spin;
 }
 
@@ -828,7 +867,7 @@ QWidget* MainWindow::BuildFontTextPage() {
   edit1_->installEventFilter(this);
   connect(edit1_, &QPlainTextEdit::textChanged, this, [this] {
     design_.edit1 = CaptionFromWidget(edit1_);
-    suitempedit1Change();
+    TypedChange();
   });
 
   auto* font = MakeGroup(page, QStringLiteral("Font"), QRect(200, 0, 401, 337));

@@ -15,6 +15,7 @@
 class QCheckBox;
 class QFileSystemModel;
 class QFontComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
@@ -110,6 +111,8 @@ class MainWindow : public QWidget {
   template <class F>
   void Guard(F&& handler);
   void Regen();  // the regeneration without the guard, for handlers and the loaders
+  // The regeneration after typing in a field or in edit1; its error goes to the message line.
+  void TypedChange();
   void LoadTemplateFrom(const QString& path);
   void RefreshFromDesign();
   void RefreshPictures();
@@ -139,8 +142,10 @@ class MainWindow : public QWidget {
   QColor lastChosenColour_ = Qt::black;
   quint64 regenerations_ = 0;
 
+  QLabel* messageLine_ = nullptr;
   // Options.
   QTabWidget* pages_ = nullptr;
+  int shownPage_ = 0;
   QCheckBox* tbg_ = nullptr;
   // Open Template.
   QRadioButton* category_[4] = {};

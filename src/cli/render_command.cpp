@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <stdlib.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -14,6 +16,7 @@
 #include "codecs/error.h"
 #include "design/design.h"
 #include "design/numeric_field.h"
+#include "design/text_encoding.h"
 #include "output/export.h"
 #include "render/regenerate.h"
 #include "resources/builtin.h"
@@ -62,12 +65,12 @@ void SetRadio(Design& d, const std::string& v) {
 }
 
 void SetFontName(Design& d, const std::string& v) {
-  const std::string name = TextBefore(v, "=");
+  const std::string name = TextFromUnknownBytes(TextBefore(v, "="));
   d.captionFont.name = name;
   if (d.isFontListed && d.isFontListed(name)) d.fontname = name;
 }
 
-void SetCaption(Design& d, const std::string& v) { d.edit1 = v; }
+void SetCaption(Design& d, const std::string& v) { d.edit1 = TextFromUnknownBytes(v); }
 
 // A bare file name is one of the shipped backgrounds; anything with a folder is a path.
 void SetBackgroundFile(Design& d, const std::string& v) {
@@ -184,6 +187,31 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, const std:
   return false;
 }
 
+// A scratch folder of this run's own, removed when the run ends: a window or another run
+// working beside this one never sees its files, nor it theirs.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = (tmp && *tmp ? fs::path(tmp) : fs::temp_directory_path()).string() +
+                          "/corvanti-cli-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      throw Error("Cannot create a scratch folder (" + pattern + ")");
+    }
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
 QtMessageHandler g_qt_default_handler = nullptr;
 
 // Without a desktop session Qt remarks on the missing runtime folder; that is no concern of
@@ -236,15 +264,13 @@ int RunRender(const std::vector<std::string>& args) {
 
   // Read before anything is written, so a missing caption file leaves no trace.
   std::string caption;
-  if (has_text_file) caption = WithCrLf(ReadWholeFile(text_file));
+  if (has_text_file) caption = WithCrLf(TextFromUnknownBytes(ReadWholeFile(text_file)));
 
+  const ScratchFolder scratch;
   Design design = StartupDesign(exe_folder);
-  const fs::path template_path = positional[0];
-  bool loaded = false;
-  LoadTemplate(design, template_path, [&](Design&) { loaded = true; });
-  // The window ignores a template whose master picture is missing; here that is a failure,
-  // since rendering the previous design instead would pass off the wrong buttons.
-  if (!loaded) throw Error("Template has no master picture: " + template_path.string());
+  design.tempFolder = scratch.path();
+  // A file that is no template fails here with its message; nothing is written.
+  LoadTemplate(design, positional[0], kNoRegeneration);
 
   if (has_text_file) design.edit1 = caption;
   for (const Setting& s : settings) {

@@ -81,7 +81,7 @@ bool FileExists(const std::filesystem::path& path) {
 void ReplaceFile(const std::filesystem::path& path, std::string_view bytes, CreateFailure style) {
   auto fail = [&](int code) -> void {
     if (style == CreateFailure::kCannotCreate) throw Error("Cannot create file " + path.string());
-    throw Error(IoErrorMessage(code));
+    throw Error(IoErrorMessage(code) + " (" + path.string() + ")");
   };
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) fail(EISDIR);
@@ -101,12 +101,12 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view bytes, Crea
     ssize_t n = ::write(file.fd(), p, left);
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw Error(IoErrorMessage(errno));
+      throw Error(IoErrorMessage(errno) + " (" + path.string() + ")");
     }
     p += n;
     left -= static_cast<std::size_t>(n);
   }
-  if (file.Close() != 0) throw Error(IoErrorMessage(errno));
+  if (file.Close() != 0) throw Error(IoErrorMessage(errno) + " (" + path.string() + ")");
   if (std::rename(scratch.c_str(), path.c_str()) != 0) fail(errno);
   file.Keep();
 }

@@ -8,6 +8,16 @@
 #include "codecs/picture_readers.h"
 
 namespace corvanti {
+namespace {
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+}  // namespace
 
 void CheckPictureLimit(std::int64_t width, std::int64_t height, std::int64_t max_pixels) {
   CheckPictureSize(width, height);
@@ -44,22 +54,49 @@ Picture ToPicture24(const DecodedPicture& decoded) {
   return out;
 }
 
-DecodedPicture LoadPicture(const std::filesystem::path& path) {
-  // Only the file's own name counts: a dot in a folder name is no extension.
+std::string WithFileName(const std::string& message, const std::filesystem::path& path) {
+  const std::string name = path.string();
+  if (message.find(name) != std::string::npos) return message;
+  return message + " (" + name + ")";
+}
+
+namespace {
+
+using Decoder = DecodedPicture (*)(std::string_view);
+
+// Only the file's own name counts: a dot in a folder name is no extension.
+Decoder DecoderFor(const std::filesystem::path& path) {
   const std::string name = path.filename().string();
   const std::size_t dot = name.rfind('.');
   if (dot == std::string::npos) {
     throw Error("Picture file name has no extension (" + path.string() + ")");
   }
-  std::string extension = name.substr(dot + 1);
-  std::string lower = extension;
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  if (lower == "bmp") return ReadBmp(ReadFileBytes(path));
-  if (lower == "gif") return ReadGif(ReadFileBytes(path));
-  if (lower == "jpg" || lower == "jpeg") return ReadJpeg(ReadFileBytes(path));
+  const std::string extension = name.substr(dot + 1);
+  const std::string lower = LowerAscii(extension);
+  if (lower == "bmp") return ReadBmp;
+  if (lower == "gif") return ReadGif;
+  if (lower == "jpg" || lower == "jpeg") return ReadJpeg;
   throw Error("Unknown picture file extension (." + extension + ")");
+}
+
+DecodedPicture Decode(Decoder decode, std::string_view bytes, const std::filesystem::path& path) {
+  try {
+    return decode(bytes);
+  } catch (const Error& e) {
+    // The decoders know only bytes; the user needs to know which file it was.
+    throw Error(WithFileName(e.what(), path));
+  }
+}
+
+}  // namespace
+
+DecodedPicture DecodePicture(std::string_view bytes, const std::filesystem::path& path) {
+  return Decode(DecoderFor(path), bytes, path);
+}
+
+DecodedPicture LoadPicture(const std::filesystem::path& path) {
+  const Decoder decode = DecoderFor(path);
+  return Decode(decode, ReadFileBytes(path), path);
 }
 
 }  // namespace corvanti

@@ -4,6 +4,10 @@ namespace corvanti {
 
 Design::Design() = default;
 
+std::filesystem::path TempFolder(const Design& design) {
+  return design.tempFolder.empty() ? design.exeFolder / "temp" : design.tempFolder;
+}
+
 std::vector<std::string> CaptionLines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t start = 0;

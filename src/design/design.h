@@ -29,13 +29,17 @@ struct CaptionFont {
 // it, the values kept beside the controls, and the pictures of the design. The window and
 // the command-line program each own one; nothing here knows of widgets.
 //
-// Text is a byte string: characters of the window's text fields map to bytes as Latin-1.
+// Text (the caption, the font name) is UTF-8; the template files keep it in their own
+// code page (templates/template_file.cpp). Paths are the file system's own bytes.
 struct Design {
   Design();
 
   // The folder of the running program, which holds media/, background/, temp/ and
   // script.txt.
   std::filesystem::path exeFolder;
+  // Where the loaders and the browser preview write their scratch files; empty means the
+  // app folder's temp/ (TempFolder below).
+  std::filesystem::path tempFolder;
 
   // Template size.
   NumericField buttonwidth{0, 400, 1, 0};
@@ -108,9 +112,22 @@ struct Design {
   std::string filename;
   std::string filepath;
 
+  // The files the pictures on screen were read from, kept with the design: Save Template
+  // embeds these, so a scratch file that another load overwrote in the meantime cannot
+  // slip into the saved template. `picturesKept` is false until a template supplies them.
+  bool picturesKept = false;
+  std::string masterBmp;
+  std::string alphaBmp;
+  // The background picture file behind Image7 and its bytes as read, empty for none.
+  std::string backgroundFile;
+  std::string backgroundBytes;
+
   // Whether the font chooser lists a font; the window answers from the installed fonts.
   std::function<bool(const std::string&)> isFontListed = [](const std::string&) { return true; };
 };
+
+// The folder the design's scratch files go to.
+std::filesystem::path TempFolder(const Design& design);
 
 // The caption lines of edit1, split at CR LF, LF or a lone CR. A last empty line after a
 // final line break is not counted; other empty lines are.

@@ -135,7 +135,7 @@ void PreviewInBrowser(Design& design, const std::function<void(Design&)>& regene
   design.SelectedLine = kNoLineSelected;
   regenerate(design);
   process_events();
-  const std::filesystem::path temp = design.exeFolder / "temp";
+  const std::filesystem::path temp = TempFolder(design);
   ExportPicturesAndHtml(design, temp / "test.gif");
   // The browser is the desktop's business: a failure to hand the page over stays silent.
   try {

@@ -26,7 +26,7 @@ int PixelSizeForPoints(int points) {
 }
 
 QFont CaptionQFont(const CaptionFont& caption, int points) {
-  QFont font(QString::fromLatin1(caption.name.data(), static_cast<qsizetype>(caption.name.size())));
+  QFont font(QString::fromUtf8(caption.name.data(), static_cast<qsizetype>(caption.name.size())));
   // A pixel size, so the mask does not depend on the screen's resolution.
   font.setPixelSize(PixelSizeForPoints(points));
   font.setBold(caption.bold);
@@ -68,7 +68,8 @@ int BuildTextMask(const TextMaskInput& input, Picture& mask) {
   widths.reserve(input.lines.size());
   int B0 = 0;
   for (const std::string& line : input.lines) {
-    texts.push_back(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+    // Characters the chosen font lacks come from the installed fonts that have them.
+    texts.push_back(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
     widths.push_back(metrics.horizontalAdvance(texts.back()));
     B0 = std::max(B0, widths.back());
   }
@@ -168,7 +169,10 @@ void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_coun
       } else {
         ramp = T;
       }
-      a = static_cast<int>(std::clamp<std::int64_t>(ramp, 0, T)) + 50;
+      // Past the block's right end (only when B0 is 0 and the mask still has ink, as a
+      // zoomed glyph wider than its advance can leave) the right fade keeps falling below
+      // 50; an opacity never goes below 0.
+      a = static_cast<int>(std::clamp<std::int64_t>(ramp + 50, 0, 100));
     }
     opacity[static_cast<std::size_t>(x)] = a;
   }

@@ -174,6 +174,9 @@ void Regenerate(Design& design) {
   // Every pixel of both stacks and of the strip is written below.
   Picture normal = Reuse(design.Image2, W, stack_rows + 1);
   Picture over = Reuse(design.Image8, W, stack_rows + 1);
+  // The first button's top row as it is before a selection frame covers it: the key
+  // colour comes from it, so selecting line 0 does not make the frame's red transparent.
+  Picture first_row;
   if (N == 0) {
     normal.CopyFrom(source, 0, 0, W, H, 0, 0);
     over.CopyFrom(source, 0, 0, W, H, 0, 0);
@@ -213,6 +216,10 @@ void Regenerate(Design& design) {
       // 999 means "no line": with a thousand lines or more, line 999 is never framed, so
       // an export (which selects 999) never carries the frame.
       if (i == design.SelectedLine && i != kNoLineSelected) {
+        if (i == 0 && W > 0 && H > 0) {
+          first_row = Picture(W, 1);
+          first_row.CopyFrom(normal, 0, 0, W, 1, 0, 0);
+        }
         DrawSelectionFrame(normal, top, W, H);
         DrawSelectionFrame(over, top, W, H);
         design.frontcolor = line_colour;
@@ -232,12 +239,17 @@ void Regenerate(Design& design) {
       style.S = design.shadowcolort.Value();
       style.font_colour = design.fontcolor;
       DrawCaption(design.Image3, normal, over, style, stack_rows);
+      // Row 0 takes only the text of mask row 0 (no shadow reaches it), so a one-row
+      // pass gives exactly the pixel an unframed stack would have.
+      if (!first_row.Empty()) DrawCaption(design.Image3, first_row, style, 1);
     }
   }
 
   // The key row: the colour of the first normal button's top-left pixel, which the
   // previews and the export make transparent. A stack without pixels has black.
-  const Colour key = (W > 0 && stack_rows > 0) ? normal.Pixel(0, 0) : 0;
+  const Colour key = !first_row.Empty()                  ? first_row.Pixel(0, 0)
+                     : (W > 0 && stack_rows > 0) ? normal.Pixel(0, 0)
+                                                 : 0;
   FillBlock(normal, 0, stack_rows, W, stack_rows + 1, key);
   FillBlock(over, 0, stack_rows, W, stack_rows + 1, key);
 

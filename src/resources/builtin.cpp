@@ -31,6 +31,10 @@ Design StartupDesign(const std::filesystem::path& exe_folder) {
   design.Image7 = ToPicture24(ReadJpeg(DefaultBackgroundJpeg()));
   design.filepath.clear();
   design.filename.clear();
+  // A design saved before any template is loaded carries the built-in pictures.
+  design.picturesKept = true;
+  design.masterBmp = BuiltInMasterBmp();
+  design.alphaBmp = BuiltInAlphaBmp();
   return design;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "codecs/error.h"
+#include "codecs/file_io.h"
 #include "codecs/picture_loader.h"
 
 namespace corvanti {
@@ -42,11 +43,15 @@ Picture TileBackground(const Picture& tile) {
 
 void LoadBackgroundPicture(Design& design, const std::filesystem::path& path,
                            const RegenerateFn& regenerate) {
-  Picture picture = ToPicture24(LoadPicture(path));
+  std::string bytes = ReadFileBytes(path);
+  Picture picture = ToPicture24(DecodePicture(bytes, path));
   if (picture.Width() < kMinUntiledSide || picture.Height() < kMinUntiledSide) {
     picture = TileBackground(picture);
   }
   design.Image7 = std::move(picture);
+  // Kept with the picture, so a template saved later embeds what is on screen.
+  design.backgroundFile = path.string();
+  design.backgroundBytes = std::move(bytes);
   regenerate(design);
 }
 

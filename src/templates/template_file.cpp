@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <string_view>
 
 #include "codecs/error.h"
 #include "codecs/file_io.h"
 #include "codecs/picture_loader.h"
+#include "design/text_encoding.h"
 #include "templates/background.h"
 #include "templates/tagged_text.h"
 
@@ -16,6 +18,30 @@ namespace {
 
 const char kEmbeddedSource[] = "InsideXMLFile";
 const char kLineColourKey[] = "Button1-Text.style.color";
+// Written only when the caption or the font name holds a character that Windows-1252
+// cannot store; both are then stored as UTF-8. Without it a file is Windows-1252.
+const char kCharsetKey[] = "Button1-Text.charset";
+const char kUtf8[] = "UTF-8";
+
+// The text values of the settings section as the file stores them.
+struct StoredText {
+  std::string caption;
+  std::string fontname;
+  bool utf8 = false;
+};
+
+StoredText EncodeText(const Design& d) {
+  const std::string fontname = TextBefore(d.fontname, "=");
+  std::optional<std::string> caption = Utf8ToCp1252(d.edit1);
+  std::optional<std::string> font = Utf8ToCp1252(fontname);
+  if (caption && font) return {std::move(*caption), std::move(*font), false};
+  return {d.edit1, fontname, true};
+}
+
+std::string DecodeText(const std::string& stored, bool utf8) {
+  // A file that claims UTF-8 but is not is read byte by byte, like any older file.
+  return utf8 && IsValidUtf8(stored) ? stored : Cp1252ToUtf8(stored);
+}
 
 // Colours are stored as the signed decimal of their 32 bits.
 std::string ColourText(Colour c) { return std::to_string(static_cast<std::int32_t>(c)); }
@@ -36,6 +62,21 @@ std::filesystem::path MasterFile(const Design& design) {
 }
 std::filesystem::path AlphaFile(const Design& design) {
   return std::filesystem::path(design.filepath + design.filename + "_shadow.bmp");
+}
+
+// Whether TextBetween finds the part: both tags, the opening one first.
+bool HasPart(const std::string& whole, const char* open, const char* close) {
+  const std::size_t p = whole.find(open);
+  return p != std::string::npos && whole.find(close) != std::string::npos &&
+         p < whole.find(close);
+}
+
+Picture DecodeBmp(const std::string& bytes, const std::filesystem::path& named) {
+  try {
+    return ToPicture24(ReadBmp(bytes));
+  } catch (const Error& e) {
+    throw Error(WithFileName(e.what(), named));
+  }
 }
 
 std::string ReadIfExists(const std::filesystem::path& path) {
@@ -117,7 +158,7 @@ void ApplyBackground(Design& design, std::string name, const std::string& backgr
     } kinds[] = {{".JPG", "bg.jpg"}, {".BMP", "bg.bmp"}, {".GIF", "bg.gif"}};
     for (const auto& kind : kinds) {
       if (upper.find(kind.marker) == std::string::npos) continue;
-      const std::filesystem::path file = design.exeFolder / "temp" / kind.file;
+      const std::filesystem::path file = TempFolder(design) / kind.file;
       WriteWholeFile(background_bytes, file);
       LoadBackgroundPicture(design, file, suppressed);
       design.bgfilename = file.string();
@@ -141,7 +182,7 @@ void ApplyBackground(Design& design, std::string name, const std::string& backgr
 }
 
 // The settings elements, in the reader's own order. The first error ends it.
-void ApplySettings(Design& design, const std::string& background_bytes) {
+void ApplySettings(Design& design, const std::string& background_bytes, bool utf8) {
   const std::string& memo = design.Memo1;
   auto value_of = [&](const char* key) { return GetTagValue(memo, key); };
 
@@ -164,7 +205,7 @@ void ApplySettings(Design& design, const std::string& background_bytes) {
   if (HasTag(memo, "Button1-Text.color")) design.fontcolor = ColourFromText(value_of("Button1-Text.color"));
 
   if (HasTag(memo, "Button1-Text.fontname")) {
-    std::string name = TextBefore(value_of("Button1-Text.fontname"), "=");
+    std::string name = DecodeText(TextBefore(value_of("Button1-Text.fontname"), "="), utf8);
     design.captionFont.name = name;
     if (design.isFontListed && design.isFontListed(name)) design.fontname = name;
   }
@@ -226,9 +267,10 @@ void ApplySettings(Design& design, const std::string& background_bytes) {
 
 void BuildTemplateSettingsText(Design& design) {
   const Design& d = design;
+  StoredText text = EncodeText(d);
   const std::pair<const char*, std::string> rows[] = {
       {"Button1-Openfile", kEmbeddedSource},
-      {"Button1-Text", d.edit1},
+      {"Button1-Text", std::move(text.caption)},
       {"Button1-Text.left", NumberText(d.fontx)},
       {"Button1-Text.top", NumberText(d.fonty)},
       {"Button1-Text.width", NumberText(d.buttonwidth)},
@@ -239,7 +281,7 @@ void BuildTemplateSettingsText(Design& design) {
       {"Button1-Text.color", ColourText(d.fontcolor)},
       {"Button1-Text.size", NumberText(d.fontsize)},
       {"Button1-Text.zoom", NumberText(d.fontzoom)},
-      {"Button1-Text.fontname", TextBefore(d.fontname, "=")},
+      {"Button1-Text.fontname", std::move(text.fontname)},
       {"Button1-Text.style.bold", BoolToYN(d.ToolButton1)},
       {"Button1-Text.style.italic", BoolToYN(d.ToolButton2)},
       {"Button1-Text.style.underline", BoolToYN(d.ToolButton3)},
@@ -262,7 +304,10 @@ void BuildTemplateSettingsText(Design& design) {
   // Every element goes through SetTagValue, as in any edit of the text: a caption line that
   // holds an element's tag takes that element's place, exactly as the reader will find it.
   std::string memo;
-  for (const auto& [key, value] : rows) PutTagValue(memo, key, value);
+  for (const auto& [key, value] : rows) {
+    PutTagValue(memo, key, value);
+    if (text.utf8 && key == std::string_view("Button1-Text")) PutTagValue(memo, kCharsetKey, kUtf8);
+  }
   // Lines past the colour table share no entry; they are not written.
   const std::size_t lines =
       std::min<std::size_t>(CaptionLines(d.edit1).size(), static_cast<std::size_t>(kLineColourCount));
@@ -285,11 +330,21 @@ void BuildTemplateSettingsText(Design& design) {
 }
 
 std::string TemplateFileBytes(const Design& design) {
-  const std::string master = ReadIfExists(MasterFile(design));
-  const std::string background =
-      design.bgfilename.empty() ? std::string() : ReadIfExists(design.bgfilename);
-  const std::filesystem::path alpha_file = AlphaFile(design);
-  const std::string alpha = FileExists(alpha_file) ? ReadWholeFile(alpha_file) : master;
+  std::string master;
+  std::string alpha;
+  if (design.picturesKept) {
+    master = design.masterBmp;
+    alpha = design.alphaBmp;
+  } else {
+    master = ReadIfExists(MasterFile(design));
+    const std::filesystem::path alpha_file = AlphaFile(design);
+    alpha = FileExists(alpha_file) ? ReadWholeFile(alpha_file) : master;
+  }
+  std::string background;
+  if (!design.bgfilename.empty()) {
+    background = design.bgfilename == design.backgroundFile ? design.backgroundBytes
+                                                            : ReadIfExists(design.bgfilename);
+  }
 
   std::string bytes;
   bytes.reserve(design.Memo1.size() + master.size() + alpha.size() + background.size() + 80);
@@ -309,38 +364,53 @@ void SaveTemplate(const Design& design, const std::filesystem::path& path) {
 }
 
 void LoadTemplate(Design& design, const std::filesystem::path& path, const RegenerateFn& regenerate) {
+  // Everything is read and decoded before the design changes: a file that is no template,
+  // or whose pictures do not decode, leaves the design on screen as it was.
+  const std::string whole = ReadWholeFile(path);
+  std::string memo = WithCrLf(TextBefore(whole, "<BmpImage>"));
+  std::string filepath = WithSeparator(path.parent_path().string());
+  std::string filename = path.stem().string();
+  const std::string source = GetTagValue(memo, "Button1-Openfile");
+  const std::string not_a_template =
+      "Cannot use " + path.string() + " as a template: it holds no master picture";
+
+  std::string master_bytes;
+  std::string alpha_bytes;
+  std::string background_bytes;
+  std::filesystem::path master_named = path;
+  std::filesystem::path alpha_named = path;
+  if (source == kEmbeddedSource) {
+    if (!HasPart(whole, "<BmpImage>", "</BmpImage>")) throw Error(not_a_template);
+    master_bytes = TextBetween(whole, "<BmpImage>", "</BmpImage>");
+    alpha_bytes = TextBetween(whole, "<BmpShadowImage>", "</BmpShadowImage>");
+    background_bytes = TextBetween(whole, "<BmpBGImage>", "</BmpBGImage>");
+    // The scratch copies, as other programs that read this folder expect them; the design
+    // keeps its own copies of the bytes.
+    const std::filesystem::path temp = TempFolder(design);
+    WriteWholeFile(master_bytes, temp / "xml.bmp");
+    WriteWholeFile(alpha_bytes, temp / "xml_shadow.bmp");
+    filepath = WithSeparator(temp.string());
+    filename = "xml";
+  } else {
+    const std::string base = filepath + source;
+    master_named = base + ".bmp";
+    if (!FileExists(master_named)) throw Error(not_a_template);
+    master_bytes = ReadWholeFile(master_named);
+    alpha_named = base + "_shadow.bmp";
+    // Without an alpha picture the master marks its own face.
+    alpha_bytes = FileExists(alpha_named) ? ReadWholeFile(alpha_named) : master_bytes;
+  }
+  Picture master = DecodeBmp(master_bytes, master_named);
+  Picture alpha = DecodeBmp(alpha_bytes, alpha_named);
+
   design.SelectedLine = kNoLineSelected;
   BusyGuard busy(design);
-
-  const std::string whole = ReadWholeFile(path);
-  design.Memo1 = WithCrLf(TextBefore(whole, "<BmpImage>"));
-  design.filepath = WithSeparator(path.parent_path().string());
-  design.filename = path.stem().string();
-
-  const std::string source = GetTagValue(design.Memo1, "Button1-Openfile");
-  std::string base;
-  std::string background_bytes;
-  if (source == kEmbeddedSource) {
-    const std::filesystem::path temp = design.exeFolder / "temp";
-    base = (temp / "xml").string();
-    WriteWholeFile(TextBetween(whole, "<BmpImage>", "</BmpImage>"), temp / "xml.bmp");
-    const std::string alpha_bytes = TextBetween(whole, "<BmpShadowImage>", "</BmpShadowImage>");
-    background_bytes = TextBetween(whole, "<BmpBGImage>", "</BmpBGImage>");
-    WriteWholeFile(alpha_bytes, temp / "xml_shadow.bmp");
-    design.filepath = WithSeparator(temp.string());
-    design.filename = "xml";
-  } else {
-    base = design.filepath + source;
-  }
-
-  // A template whose master picture is missing is not a template: nothing changes.
-  if (!FileExists(base + ".bmp")) return;
-
-  // Both pictures are decoded before either is kept, so a bad alpha picture leaves the
-  // previous template's pictures whole.
-  Picture master = ToPicture24(ReadBmpFile(base + ".bmp"));
-  const std::filesystem::path alpha_file = base + "_shadow.bmp";
-  Picture alpha = FileExists(alpha_file) ? ToPicture24(ReadBmpFile(alpha_file)) : master;
+  design.Memo1 = std::move(memo);
+  design.filepath = std::move(filepath);
+  design.filename = std::move(filename);
+  design.picturesKept = true;
+  design.masterBmp = std::move(master_bytes);
+  design.alphaBmp = std::move(alpha_bytes);
   design.Imagebackup = std::move(master);
   design.ImageShadowBackup = std::move(alpha);
 
@@ -357,8 +427,10 @@ void LoadTemplate(Design& design, const std::filesystem::path& path, const Regen
   }
   design.LineColors.fill(design.frontcolordefault);
 
+  const bool utf8 = HasTag(design.Memo1, kCharsetKey) &&
+                    UpperAscii(GetTagValue(design.Memo1, kCharsetKey)) == kUtf8;
   try {
-    ApplySettings(design, background_bytes);
+    ApplySettings(design, background_bytes, utf8);
   } catch (const std::exception&) {
     // A bad element ends the settings silently; the template's captions and pictures still
     // make a usable design.
@@ -368,7 +440,9 @@ void LoadTemplate(Design& design, const std::filesystem::path& path, const Regen
   design.captionFont.underline = design.ToolButton3;
   design.captionFont.bold = design.ToolButton1;
 
-  if (HasTag(design.Memo1, "Button1-Text")) design.edit1 = GetTagValue(design.Memo1, "Button1-Text");
+  if (HasTag(design.Memo1, "Button1-Text")) {
+    design.edit1 = DecodeText(GetTagValue(design.Memo1, "Button1-Text"), utf8);
+  }
   const std::size_t lines = std::min<std::size_t>(CaptionLines(design.edit1).size(),
                                                   static_cast<std::size_t>(kLineColourCount));
   for (std::size_t line = 0; line < lines; ++line) {

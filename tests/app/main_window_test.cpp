@@ -161,10 +161,11 @@ TEST_F(MainWindowTest, TypingInTheCaptionRegeneratesAllThreePreviews) {
   EXPECT_EQ(w.Child<PictureView>("Image5")->Image().width(),
             before5.width() + d.ImageSource.Width());
 
-  // Characters are bytes as Latin-1.
-  QKeyEvent eacute(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString(QChar(0xE9)));
-  QCoreApplication::sendEvent(edit1, &eacute);
-  EXPECT_EQ(d.edit1.back(), '\xE9');
+  // A typed euro sign is kept, and the template stores it as Windows-1252 does.
+  QKeyEvent euro(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x20AC)));
+  QCoreApplication::sendEvent(edit1, &euro);
+  EXPECT_EQ(d.edit1, "One\r\nTwo\r\nThree\r\nFour\u20AC");
+  EXPECT_EQ(GetTagValue(d.Memo1, "Button1-Text"), "One\r\nTwo\r\nThree\r\nFour\x80");
 }
 
 TEST_F(MainWindowTest, KeyDownInTheCaptionSelectsTheCaretLineBeforeTheKeyActs) {

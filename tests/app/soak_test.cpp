@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QElapsedTimer>
 #include <QFontComboBox>
 #include <QPlainTextEdit>
@@ -176,9 +177,11 @@ TEST(WindowSoak, RandomControlChangesKeepTheWindowUsableAndMemoryFlat) {
         break;
     }
     ASSERT_EQ(d.Regenerating, 0) << "step " << step;
-    if (w.dialogs.errors.size() != errors_before) {
+    // Typed changes report in the message line, everything else in a box.
+    const QString line = w.Child<QLabel>("MessageLine")->toolTip();
+    if (w.dialogs.errors.size() != errors_before || !line.isEmpty()) {
       ++errors_seen;
-      messages.insert(w.dialogs.errors.back().toStdString());
+      messages.insert((line.isEmpty() ? w.dialogs.errors.back() : line).toStdString());
       // The previews still show the last design that could be drawn.
       stale = true;
       continue;

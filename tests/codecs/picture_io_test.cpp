@@ -78,7 +78,9 @@ TEST(FileIo, ReplaceKeepsTheOldFileWhenTheNewOneCannotBeWritten) {
     ReplaceFile(dir / "no-such-folder" / "b.htm", "x", CreateFailure::kIoError);
     FAIL();
   } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()), "Path not found");
+    // The system's text names the file it is about.
+    EXPECT_EQ(std::string(e.what()),
+              "Path not found (" + (dir / "no-such-folder" / "b.htm").string() + ")");
   }
   // No scratch file is left behind.
   int entries = 0;

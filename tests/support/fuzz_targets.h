@@ -56,7 +56,7 @@ inline std::string RunTemplateLoaderInput(const std::string& bytes, const Design
   } catch (const Error&) {
   }
   if (design.Regenerating != 0) return "Regenerating left set after a template load";
-  if (design.SelectedLine != kNoLineSelected) return "a template load left a line selected";
+  if (loaded && design.SelectedLine != kNoLineSelected) return "a template load left a line selected";
   if (loaded && design.Imagebackup.Empty() == false &&
       design.frontcolordefault !=
           design.Imagebackup.Pixel(design.Imagebackup.Width() / 2, design.Imagebackup.Height() / 2)) {

@@ -80,7 +80,7 @@ TEST_F(LoadBackgroundTest, FailuresKeepThePreviousPictureAndDoNotRegenerate) {
   try {
     LoadBackgroundPicture(design, dir / "bad.bmp", regenerate);
   } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Bitmap image is not valid");
+    EXPECT_EQ(std::string(e.what()), "Bitmap image is not valid (" + (dir / "bad.bmp").string() + ")");
   }
 }
 

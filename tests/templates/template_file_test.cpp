@@ -300,7 +300,8 @@ TEST(TemplateFile, SavingWithoutPictureFilesLeavesTheirPartsEmptyOrCopied) {
   EXPECT_EQ(TemplateFileBytes(d), Embedded(d.Memo1, master, master, ""));
   d.filename = "none";
   EXPECT_EQ(TemplateFileBytes(d), Embedded(d.Memo1, "", "", ""));
-  EXPECT_EQ(ErrorOf([&] { SaveTemplate(d, app.dir / "missing" / "x.btt"); }), "Path not found");
+  EXPECT_EQ(ErrorOf([&] { SaveTemplate(d, app.dir / "missing" / "x.btt"); }),
+            "Path not found (" + (app.dir / "missing" / "x.btt").string() + ")");
 }
 
 class LoadTemplateTest : public ::testing::Test {
@@ -485,17 +486,74 @@ TEST_F(LoadTemplateTest, ExternalFormBackgroundsByRelativeOrFullName) {
   EXPECT_EQ(design.bgfilename, (app.dir / "own.bmp").string());
 }
 
-TEST_F(LoadTemplateTest, MissingMasterPictureStopsSilently) {
-  design.fontx.SetValue(3);
-  const fs::path path =
-      Write(Element("Button1-Openfile", "absent") + Element("Button1-Text.left", "9"), "x.btt");
-  Load(path);
-  EXPECT_EQ(design.fontx.Text(), "3");
-  EXPECT_EQ(spy.calls, 0);
-  EXPECT_EQ(design.Regenerating, 0);
-  EXPECT_EQ(design.SelectedLine, kNoLineSelected);
-  EXPECT_EQ(design.filename, "x");
-  EXPECT_EQ(GetTagValue(design.Memo1, "Button1-Text.left"), "9");
+TEST_F(LoadTemplateTest, AFileWithoutAMasterPictureChangesNothingAndSaysWhichFile) {
+  Load(Write(Embedded(kInside + Element("Button1-Text.left", "3"), masterBmp, masterBmp)));
+  const Design before = design;
+  const std::string scratch = ReadWholeFile(app.exe / "temp" / "xml.bmp");
+  design.SelectedLine = 2;
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"notes.btt", "Shopping list:\r\nmilk\r\n"},
+      {"external.btt", Element("Button1-Openfile", "absent") + Element("Button1-Text.left", "9")},
+      {"cut.btt", kInside + Element("Button1-Text.left", "9") + "<BmpShadowImage></BmpShadowImage>"},
+  };
+  for (const auto& c : cases) {
+    const fs::path path = Write(c.bytes, c.name);
+    EXPECT_EQ(LoadError(path), "Cannot use " + path.string() + " as a template: it holds no master picture");
+    EXPECT_EQ(design.Memo1, before.Memo1) << c.name;
+    EXPECT_EQ(design.filepath + design.filename, before.filepath + before.filename) << c.name;
+    EXPECT_EQ(design.fontx.Text(), "3") << c.name;
+    EXPECT_EQ(design.SelectedLine, 2) << c.name;
+    EXPECT_EQ(design.masterBmp, before.masterBmp) << c.name;
+    EXPECT_EQ(design.Regenerating, 0) << c.name;
+  }
+  EXPECT_EQ(ReadWholeFile(app.exe / "temp" / "xml.bmp"), scratch);
+  EXPECT_EQ(spy.calls, 1);
+}
+
+TEST_F(LoadTemplateTest, SavingEmbedsTheLoadedPicturesWhateverTheScratchFilesHoldNow) {
+  const std::string alphaBmp = EncodeBmp24(SolidPicture(24, 10, 0x00FF00));
+  Load(Write(Embedded(kInside, masterBmp, alphaBmp)));
+  // Another window or run loads another template into the same scratch folder.
+  Design other = app.NewDesign();
+  const std::string otherBmp = EncodeBmp24(SolidPicture(7, 5, 0x0000FF));
+  LoadTemplate(other, Write(Embedded(kInside, otherBmp, otherBmp), "b.btt"), spy.Fn());
+  ASSERT_EQ(ReadWholeFile(app.exe / "temp" / "xml.bmp"), otherBmp);
+  EXPECT_EQ(TemplateFileBytes(design), Embedded(design.Memo1, masterBmp, alphaBmp, ""));
+
+  // The external form keeps its files' bytes too; without an alpha file the master's.
+  WriteWholeFile(masterBmp, app.dir / "ext.bmp");
+  Load(Write(Element("Button1-Openfile", "ext"), "ext.btt"));
+  WriteWholeFile(otherBmp, app.dir / "ext.bmp");
+  EXPECT_EQ(TemplateFileBytes(design), Embedded(design.Memo1, masterBmp, masterBmp, ""));
+}
+
+TEST_F(LoadTemplateTest, TextIsWindows1252UnlessItNeedsUtf8) {
+  // Every byte a stored caption can hold reads back and writes back unchanged.
+  std::string all_high;
+  for (int b = 0x80; b <= 0xFF; ++b) all_high += static_cast<char>(b);
+  LoadEmbedded(Element("Button1-Text", "\x80 \x9F " + all_high) +
+               Element("Button1-Text.fontname", "Caf\xE9"));
+  EXPECT_EQ(design.edit1.rfind("\u20AC \u0178 ", 0), 0u);
+  EXPECT_EQ(design.captionFont.name, "Caf\u00E9");
+  BuildTemplateSettingsText(design);
+  EXPECT_EQ(GetTagValue(design.Memo1, "Button1-Text"), "\x80 \x9F " + all_high);
+  EXPECT_EQ(design.Memo1.find("CHARSET"), std::string::npos);
+
+  // A caption Windows-1252 cannot hold is stored as UTF-8, and says so.
+  const std::string scripts = "\u041A\u043E\u043D\u0442\u0430\u043A\u0442\u044B\r\n"
+                              "\u304A\u554F\u3044\u5408\u308F\u305B\r\nCaf\u00E9 \u2615";
+  design.edit1 = scripts;
+  BuildTemplateSettingsText(design);
+  EXPECT_EQ(GetTagValue(design.Memo1, "Button1-Text.charset"), "UTF-8");
+  EXPECT_EQ(GetTagValue(design.Memo1, "Button1-Text"), scripts);
+  Load(Write(Embedded(design.Memo1, masterBmp, masterBmp)));
+  EXPECT_EQ(design.edit1, scripts);
+  // A file that claims UTF-8 but is not is read byte by byte.
+  LoadEmbedded(Element("Button1-Text", "\xE9t\xE9") + Element("Button1-Text.charset", "UTF-8"));
+  EXPECT_EQ(design.edit1, "\u00E9t\u00E9");
 }
 
 TEST_F(LoadTemplateTest, EmbeddedBackgroundIsRestoredByItsNameOnly) {
@@ -535,9 +593,12 @@ TEST_F(LoadTemplateTest, EmptyEmbeddedPicturesLoadEmpty) {
 TEST_F(LoadTemplateTest, HostilePicturesGiveErrorsAndLeaveTheFlagClear) {
   const Picture before = SolidPicture(2, 2, 9);
   design.Imagebackup = before;
+  // The message names the template the picture came in.
+  const fs::path path = app.dir / "t.btt";
   EXPECT_EQ(LoadError(Write(Embedded(kInside, "GIF89a not a bitmap", masterBmp))),
-            "Bitmap image is not valid");
-  EXPECT_EQ(LoadError(Write(Embedded(kInside, masterBmp, "BMx"))), "Bitmap image is not valid");
+            "Bitmap image is not valid (" + path.string() + ")");
+  EXPECT_EQ(LoadError(Write(Embedded(kInside, masterBmp, "BMx"))),
+            "Bitmap image is not valid (" + path.string() + ")");
   EXPECT_EQ(design.Imagebackup, before);  // a bad alpha picture keeps both pictures
 
   std::string huge = masterBmp;
@@ -568,7 +629,8 @@ TEST_F(LoadTemplateTest, FileErrorsEndTheLoad) {
             "Cannot open file " + (app.dir / "nothing.btt").string());
   EXPECT_EQ(design.Regenerating, 0);
   fs::remove_all(app.exe / "temp");
-  EXPECT_EQ(LoadError(Write(Embedded(kInside, masterBmp, masterBmp))), "Path not found");
+  EXPECT_EQ(LoadError(Write(Embedded(kInside, masterBmp, masterBmp))),
+            "Path not found (" + (app.exe / "temp" / "xml.bmp").string() + ")");
   EXPECT_EQ(design.Regenerating, 0);
   EXPECT_EQ(spy.calls, 0);
 }
