@@ -39,6 +39,28 @@ QFont CaptionQFont(const CaptionFont& caption, int points) {
   return font;
 }
 
+// Whether a line may hold a glyph that the fonts draw in colour (emoji and pictographs);
+// such a line's cell is brought back to grey coverage after drawing.
+bool MayDrawInColour(const QString& text) {
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if (c.isSurrogate() || (u >= 0x2190 && u <= 0x2BFF) || u == 0xFE0F) return true;
+  }
+  return false;
+}
+
+// Coverage of a colour glyph: the brightest of its three bytes, in all three.
+void ToGreyCoverage(Picture& mask, int top, int rows) {
+  const int end = std::min(mask.Height(), top + rows);
+  for (int y = std::max(top, 0); y < end; ++y) {
+    std::uint8_t* p = mask.Row(y);
+    for (int x = 0; x < mask.Width(); ++x, p += 3) {
+      const std::uint8_t v = std::max({p[0], p[1], p[2]});
+      p[0] = p[1] = p[2] = v;
+    }
+  }
+}
+
 }  // namespace
 
 int AlignedLineLeft(int block_width, int line_width, bool centre, bool right) {
@@ -93,6 +115,13 @@ int BuildTextMask(const TextMaskInput& input, Picture& mask) {
       // the line above it inside its own cell.
       painter.fillRect(left, top, widths[i], cell_height, Qt::black);
       painter.drawText(left, top + metrics.ascent(), texts[i]);
+      if (MayDrawInColour(texts[i])) {
+        painter.end();
+        ToGreyCoverage(mask, top, cell_height);
+        painter.begin(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+      }
     }
   }
 

@@ -4,6 +4,9 @@
 #include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QFontComboBox>
+#include <QLabel>
+#include <QTabBar>
+#include <QWheelEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -52,6 +55,29 @@ TEST_F(MainWindowTest, WindowIsFixedWithItsPagesInOrderAndTheWorkingPageHidden) 
   EXPECT_EQ(pages->tabText(3), "suiTabSheet7");
   EXPECT_FALSE(pages->isTabVisible(3));
   EXPECT_EQ(pages->currentIndex(), 0);
+  // Neither keys nor the wheel ever reach the working page.
+  w.window->show();
+  for (int i = 0; i < 8; ++i) {
+    QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(pages, Qt::Key_PageDown, Qt::ControlModifier);
+    QWheelEvent wheel(QPointF(10, 10), pages->tabBar()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(pages->tabBar(), &wheel);
+    EXPECT_NE(pages->currentIndex(), 3);
+  }
+  pages->setCurrentIndex(0);
+  // Pages and their groups are the window's grey, as drawn.
+  // A point between two groups and an empty point inside one, on each page.
+  const QPoint between[] = {{300, 100}, {196, 100}, {356, 100}};
+  const QPoint inside[] = {{554, 145}, {400, 300}, {308, 238}};
+  for (int page = 0; page < 3; ++page) {
+    pages->setCurrentIndex(page);
+    const QImage drawn = pages->grab().toImage();
+    const QPoint origin = pages->currentWidget()->mapTo(pages, QPoint(0, 0));
+    EXPECT_EQ(QColor(drawn.pixel(origin + between[page])), QColor(232, 232, 232)) << page;
+    EXPECT_EQ(QColor(drawn.pixel(origin + inside[page])), QColor(232, 232, 232)) << page;
+  }
+  pages->setCurrentIndex(0);
   EXPECT_EQ(w.Child<QPushButton>("suiButton2")->text(), "Save Picture&&HTML");
   EXPECT_EQ(w.Child<QPushButton>("suiButton3")->geometry(), QRect(16, 16, 121, 43));
 
@@ -222,8 +248,10 @@ TEST_F(MainWindowTest, DragOnAPreviewMovesTheCaptionAndNeverBelowZero) {
   EXPECT_EQ(w.Child<SpinField>("fonty")->Edit()->text(), "15");
   SendMouse(image2, QEvent::MouseMove, {60, -20}, Qt::LeftButton);
   EXPECT_EQ(d.fonty.Value(), 0);
-  SendMouse(image2, QEvent::MouseButtonRelease, {60, -20}, Qt::NoButton);
+  SendMouse(image2, QEvent::MouseButtonRelease, {60, 5}, Qt::NoButton);
   EXPECT_EQ(d.PreviewDragging, 0);
+  // The click follows the drag's release and selects the line the drag started on.
+  EXPECT_EQ(d.SelectedLine, 10 / d.ImageSource.Height());
   // A move without a press changes nothing.
   SendMouse(image2, QEvent::MouseMove, {90, 40}, Qt::NoButton);
   EXPECT_EQ(d.fontx.Value(), 30);
@@ -329,6 +357,41 @@ TEST_F(MainWindowTest, BrowseMovesTheListToTheFileAndLoadsItFromTheSelection) {
   ASSERT_EQ(w.dialogs.errors.size(), 1);
   EXPECT_EQ(w.dialogs.errors[0].toStdString(), "Cannot open file " + missing.string());
   EXPECT_EQ(w.window->design().edit1, "Far away");
+  // ... and the list still shows the folder and file it showed.
+  EXPECT_EQ(model->filePath(list->currentIndex()).toStdString(), (elsewhere / "far.btt").string());
+
+  // A file that is no template: one message naming it, the design and its save unchanged.
+  WriteWholeFile("Shopping list\r\n", elsewhere / "notes.btt");
+  const std::string memo = w.window->design().Memo1;
+  w.dialogs.openAnswers.push_back(QString::fromStdString((elsewhere / "notes.btt").string()));
+  QTest::mouseClick(w.Child<QPushButton>("suiButton7"), Qt::LeftButton);
+  ASSERT_EQ(w.dialogs.errors.size(), 2);
+  EXPECT_EQ(w.dialogs.errors[1].toStdString(),
+            "Cannot use " + (elsewhere / "notes.btt").string() + " as a template: it holds no master picture");
+  EXPECT_EQ(w.window->design().Memo1, memo);
+  EXPECT_EQ(w.window->design().filename, "xml");
+}
+
+TEST_F(MainWindowTest, ErrorsOfTypedChangesGoToTheMessageLineWithoutTakingTheFocus) {
+  AppFolder app;
+  WindowUnderTest w(app.exe);
+  w.window->show();
+  w.LoadNow();
+  auto* width = w.Child<SpinField>("buttonwidth");
+  width->Edit()->setFocus();
+  ASSERT_TRUE(WaitFor([&] { return width->Edit()->hasFocus(); }, 1000));
+  width->Edit()->selectAll();
+  QTest::keyClicks(width->Edit(), "99999");
+  auto* line = w.Child<QLabel>("MessageLine");
+  EXPECT_TRUE(w.dialogs.errors.isEmpty());
+  EXPECT_TRUE(line->toolTip().startsWith("Button too large")) << line->toolTip().toStdString();
+  EXPECT_EQ(width->Edit()->text(), "99999");
+  EXPECT_TRUE(width->Edit()->hasFocus());
+  // The next run that succeeds clears it.
+  QTest::keyClick(width->Edit(), Qt::Key_Backspace);
+  QTest::keyClick(width->Edit(), Qt::Key_Backspace);
+  EXPECT_TRUE(line->text().isEmpty());
+  EXPECT_TRUE(w.dialogs.errors.isEmpty());
 }
 
 TEST_F(MainWindowTest, DefaultSizeRestoresTheTemplateSize) {

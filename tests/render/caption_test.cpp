@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "render/scaling.h"
@@ -55,6 +56,18 @@ TEST(DrawCaption, RightFadeRampsDownToHalf) {
   EXPECT_EQ(moved.Pixel(7 + 95, 0), Grey(178));
   EXPECT_EQ(moved.Pixel(7 + 99, 0), Grey(127));
   EXPECT_EQ(moved.Pixel(7 + 100, 0), kBlack);
+}
+
+TEST(DrawCaption, RightFadePastAnEmptyBlockFollowsTheFormulaDownToZero) {
+  // B0 = 0 with ink in the mask: every column lies past the block's end.
+  CaptionStyle style;
+  style.B0 = 0;
+  style.R = 10;
+  const Picture row = DrawRow(style);
+  EXPECT_EQ(row.Pixel(0, 0), kWhite);      // x = 0 without a left fade
+  EXPECT_EQ(row.Pixel(1, 0), Grey(102));   // 50 + (0 - 1 - 1) * 50 div 10 = 40
+  EXPECT_EQ(row.Pixel(2, 0), Grey(89));    // 35
+  EXPECT_EQ(row.Pixel(20, 0), kBlack);     // below 0: nothing
 }
 
 TEST(DrawCaption, PartialOpacityFadesToHalfAtTheEnds) {
@@ -198,7 +211,7 @@ void ReferenceDrawCaption(const Picture& mask, Picture& target, const CaptionSty
           ramp = (st.B0 - 1 - x) * T / st.R;
         else
           ramp = T;
-        a = ramp + 50;
+        a = std::clamp(ramp + 50, 0, 100);
       }
       const Colour m = mask.Pixel(x, y);
       if (m == 0) continue;
@@ -287,7 +300,7 @@ class TextMask : public ::testing::Test {
 
 TEST_F(TextMask, IsGreyTextOnBlackAtTheButtonPitch) {
   Picture mask;
-  const int B0 = BuildTextMask(Input({"Button Test1", "Wide line Wide line", "\xe9t\xe9"}), mask);
+  const int B0 = BuildTextMask(Input({"Button Test1", "Wide line Wide line", "\u00e9t\u00e9"}), mask);
   ASSERT_EQ(mask.Width(), 200);
   ASSERT_EQ(mask.Height(), 3 * 30 + 1);
   EXPECT_GT(B0, 40);
@@ -308,6 +321,33 @@ TEST_F(TextMask, IsGreyTextOnBlackAtTheButtonPitch) {
   }
   EXPECT_TRUE(grey_levels);
   for (int n : lit_in_line) EXPECT_GT(n, 10);  // Latin-1 line too
+}
+
+TEST_F(TextMask, CaptionsInAnyScriptDrawInAnyFont) {
+  // The chosen font (installed or not) lacks most of these; the installed fonts that have
+  // them stand in. Two different characters never draw alike, as missing-glyph boxes would.
+  auto mask_of = [&](const std::string& font, const std::string& text) {
+    TextMaskInput in = Input({text});
+    in.font.name = font;
+    Picture mask;
+    BuildTextMask(in, mask);
+    return mask;
+  };
+  const std::pair<const char*, const char*> pairs[] = {
+      {"\u041A", "\u041B"}, {"\u03BB", "\u03BE"}, {"\u304A", "\u554F"}, {"\u2615", "\u260E"}};
+  for (const char* font : {"DejaVu Sans", "MS Sans Serif"}) {
+    for (const auto& [a, b] : pairs) {
+      const Picture first = mask_of(font, a);
+      EXPECT_NE(first, mask_of(font, b)) << font << " " << a;
+      EXPECT_NE(first, mask_of(font, "")) << font << " " << a;
+      for (int y = 0; y < first.Height(); ++y) {
+        for (int x = 0; x < first.Width(); ++x) {
+          const Colour c = first.Pixel(x, y);
+          ASSERT_TRUE(RedOf(c) == GreenOf(c) && GreenOf(c) == BlueOf(c)) << font << " " << a;
+        }
+      }
+    }
+  }
 }
 
 TEST_F(TextMask, AlignmentShiftsWholeLines) {

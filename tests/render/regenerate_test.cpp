@@ -106,6 +106,25 @@ TEST_F(Regeneration, SelectedLineIsFramedAndShowsItsColour) {
   EXPECT_EQ(Block(design.Image5, 2 * 203, 0, 203, 19), Button(design.Image2, 2));
 }
 
+TEST_F(Regeneration, FramingTheFirstLineKeepsTheKeyColour) {
+  // With and without text over the key pixel, the key is the unframed button's corner.
+  for (const char* caption : {"\r\n\r\n", "\u2588\u2588\r\nMM"}) {
+    design.edit1 = caption;
+    design.fontx.SetValue(0);
+    design.fonty.SetValue(0);
+    design.SelectedLine = kNoLineSelected;
+    Regenerate(design);
+    const Picture plain = design.Image2;
+    const Picture strip = design.Image5;
+    design.SelectedLine = 0;
+    Regenerate(design);
+    const int bottom = design.Image2.Height() - 1;
+    for (int x : {0, 100, 202}) EXPECT_EQ(design.Image2.Pixel(x, bottom), plain.Pixel(0, bottom)) << caption;
+    EXPECT_EQ(Button(design.Image2, 1), Button(plain, 1)) << caption;
+    EXPECT_EQ(design.Image5.Pixel(203, 19), strip.Pixel(203, 19)) << caption;
+  }
+}
+
 TEST_F(Regeneration, NoFrameWithoutSelection) {
   design.edit1 = "\r\n\r\n\r\n";
   design.frontcolor = MakeColour(7, 7, 7);
