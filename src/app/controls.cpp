@@ -1,6 +1,9 @@
 #include "app/controls.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QFileInfo>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -269,6 +272,177 @@ QIcon StyleIcon(StyleGlyph glyph) {
   }
   painter.end();
   return QIcon(pixmap);
+}
+
+// ---------------------------------------------------------------------------------------
+
+FontPreview::FontPreview(QWidget* parent) : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint) {
+  setObjectName("FontPreview");
+  setFixedSize(240, 60);
+  setAttribute(Qt::WA_ShowWithoutActivating);
+}
+
+void FontPreview::Show(const QString& family, const FontSample& sample) {
+  family_ = family;
+  text_ = sample.text.isEmpty() ? family : sample.text;
+  font_ = QFont(family);
+  font_.setPixelSize(std::max(sample.pixelSize, 1));
+  font_.setBold(sample.bold);
+  font_.setItalic(sample.italic);
+  font_.setUnderline(sample.underline);
+  update();
+}
+
+void FontPreview::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  painter.setPen(QColor(122, 122, 122));
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  painter.setClipRect(rect().adjusted(4, 2, -4, -2));
+  painter.setFont(font_);
+  painter.setPen(Qt::black);
+  painter.drawText(rect().adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft, text_);
+}
+
+FontChooser::FontChooser(QWidget* parent) : QFontComboBox(parent), preview_(new FontPreview(this)) {}
+
+void FontChooser::showPopup() {
+  QFontComboBox::showPopup();
+  QObject::disconnect(rowWatch_);
+  // The popup makes the row under the mouse current as it moves, and the keys move it too.
+  rowWatch_ = connect(view()->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                      [this](const QModelIndex& index) { PreviewRow(index); });
+  const QWidget* popup = view()->window();
+  QRect place(popup->geometry().topRight() + QPoint(2, 0), preview_->size());
+  // Beside the list, on whichever side the screen has room.
+  if (const QScreen* shown = popup->screen()) {
+    if (place.right() > shown->availableGeometry().right()) {
+      place.moveRight(popup->geometry().left() - 2);
+    }
+  }
+  preview_->move(place.topLeft());
+  PreviewRow(view()->currentIndex());
+  preview_->show();
+}
+
+void FontChooser::hidePopup() {
+  QObject::disconnect(rowWatch_);
+  preview_->hide();
+  QFontComboBox::hidePopup();
+}
+
+void FontChooser::PreviewRow(const QModelIndex& index) {
+  if (!index.isValid()) return;
+  preview_->Show(index.data(Qt::DisplayRole).toString(),
+                 sampleSource_ ? sampleSource_() : FontSample());
+}
+
+// ---------------------------------------------------------------------------------------
+
+namespace {
+
+// A small sheet of paper with a folded corner, and what it holds drawn on it.
+QIcon PaperIcon(const std::function<void(QPainter&, const QRect&)>& drawContent) {
+  QIcon icon;
+  for (int size : {16, 32}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const qreal s = size / 16.0;
+    QPainterPath sheet;
+    sheet.moveTo(2.5 * s, 0.5 * s);
+    sheet.lineTo(10.5 * s, 0.5 * s);
+    sheet.lineTo(13.5 * s, 3.5 * s);
+    sheet.lineTo(13.5 * s, 15.5 * s);
+    sheet.lineTo(2.5 * s, 15.5 * s);
+    sheet.closeSubpath();
+    painter.setPen(QPen(QColor(110, 110, 110), 1.0));
+    painter.setBrush(Qt::white);
+    painter.drawPath(sheet);
+    drawContent(painter, QRect(qRound(3.5 * s), qRound(5 * s), qRound(9 * s), qRound(9 * s)));
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+}  // namespace
+
+QIcon TemplateFileIcon() {
+  // A rounded button with a caption line across it.
+  return PaperIcon([](QPainter& p, const QRect& area) {
+    const QRectF button(area.left(), area.top() + area.height() * 0.25, area.width(),
+                        area.height() * 0.5);
+    QLinearGradient face(button.topLeft(), button.bottomLeft());
+    face.setColorAt(0, QColor(120, 170, 240));
+    face.setColorAt(1, QColor(30, 80, 170));
+    p.setPen(QPen(QColor(20, 50, 110), 0.8));
+    p.setBrush(face);
+    p.drawRoundedRect(button, button.height() / 2.5, button.height() / 2.5);
+    p.setPen(QPen(Qt::white, std::max(1.0, button.height() / 6)));
+    const qreal y = button.center().y();
+    p.drawLine(QPointF(button.left() + button.width() * 0.25, y),
+               QPointF(button.right() - button.width() * 0.25, y));
+  });
+}
+
+FileIcons::FileIcons()
+    : template_(QIcon::fromTheme(QStringLiteral("application-x-corvanti-template"), TemplateFileIcon())),
+      picture_(QIcon::fromTheme(QStringLiteral("image-x-generic"),
+                                PaperIcon([](QPainter& p, const QRect& area) {
+                                  // A sky over a hill.
+                                  p.setPen(Qt::NoPen);
+                                  p.fillRect(area, QColor(140, 190, 240));
+                                  p.setBrush(QColor(60, 150, 60));
+                                  p.drawEllipse(QRectF(area.left() - area.width() * 0.2,
+                                                       area.top() + area.height() * 0.55,
+                                                       area.width() * 1.4, area.height()));
+                                  p.setBrush(QColor(250, 210, 60));
+                                  p.drawEllipse(QRectF(area.right() - area.width() * 0.4,
+                                                       area.top() + 1, area.width() * 0.3,
+                                                       area.width() * 0.3));
+                                }))),
+      folder_(QIcon::fromTheme(QStringLiteral("folder"), [] {
+        QIcon icon;
+        for (int size : {16, 32}) {
+          QPixmap pixmap(size, size);
+          pixmap.fill(Qt::transparent);
+          QPainter painter(&pixmap);
+          painter.setRenderHint(QPainter::Antialiasing, true);
+          const qreal s = size / 16.0;
+          painter.setPen(QPen(QColor(160, 120, 30), 1.0));
+          painter.setBrush(QColor(240, 200, 90));
+          painter.drawRoundedRect(QRectF(0.5 * s, 2.5 * s, 6 * s, 3 * s), s, s);
+          painter.drawRoundedRect(QRectF(0.5 * s, 4.5 * s, 15 * s, 10 * s), s, s);
+          painter.end();
+          icon.addPixmap(pixmap);
+        }
+        return icon;
+      }())),
+      file_(QIcon::fromTheme(QStringLiteral("text-x-generic"),
+                             PaperIcon([](QPainter&, const QRect&) {}))) {}
+
+QIcon FileIcons::icon(IconType type) const {
+  switch (type) {
+    case Folder:
+    case Drive:
+    case Computer:
+      return folder_;
+    default:
+      return file_;
+  }
+}
+
+QIcon FileIcons::icon(const QFileInfo& info) const {
+  if (info.isDir()) return folder_;
+  const QString suffix = info.suffix().toLower();
+  if (suffix == QLatin1String("btt")) return template_;
+  if (suffix == QLatin1String("bmp") || suffix == QLatin1String("gif") ||
+      suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg")) {
+    return picture_;
+  }
+  return file_;
 }
 
 }  // namespace corvanti

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include <QAbstractFileIconProvider>
+#include <QFontComboBox>
 #include <QImage>
 #include <QIcon>
 #include <QLineEdit>
@@ -122,6 +124,68 @@ class FramedGroup : public QWidget {
  private:
   QString title_;
 };
+
+// What the font chooser's preview draws: a sample in the row's family at the caption's
+// pixel size and style. An empty sample shows the family's own name.
+struct FontSample {
+  QString text;
+  int pixelSize = 21;
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+};
+
+// The 240 x 60 preview beside the open font list.
+class FontPreview : public QWidget {
+  Q_OBJECT
+ public:
+  explicit FontPreview(QWidget* parent);
+  void Show(const QString& family, const FontSample& sample);
+  QString Family() const { return family_; }
+  QString Text() const { return text_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString family_;
+  QString text_;
+  QFont font_;
+};
+
+// The font chooser: every installed family in its own face, and while the list is open a
+// preview of the row under the mouse (or the keyboard's current row) beside it.
+class FontChooser : public QFontComboBox {
+  Q_OBJECT
+ public:
+  explicit FontChooser(QWidget* parent);
+  void SetSampleSource(std::function<FontSample()> source) { sampleSource_ = std::move(source); }
+  FontPreview* Preview() const { return preview_; }
+  void showPopup() override;
+  void hidePopup() override;
+
+ private:
+  void PreviewRow(const QModelIndex& index);
+
+  FontPreview* preview_;
+  std::function<FontSample()> sampleSource_;
+  QMetaObject::Connection rowWatch_;
+};
+
+// File icons for the browsers: the icon theme's where there is one, the program's own
+// otherwise (a template file, a picture, a folder).
+class FileIcons : public QAbstractFileIconProvider {
+ public:
+  FileIcons();
+  QIcon icon(IconType type) const override;
+  QIcon icon(const QFileInfo& info) const override;
+
+ private:
+  QIcon template_, picture_, folder_, file_;
+};
+
+// The icon of a template file.
+QIcon TemplateFileIcon();
 
 // Glyphs of the font-style tool bar.
 enum class StyleGlyph { kBold, kItalic, kUnderline, kShadow, kAlignLeft, kAlignCentre, kAlignRight };

@@ -27,6 +27,7 @@
 
 #include "codecs/error.h"
 #include "output/export.h"
+#include "render/caption.h"
 #include "render/interaction.h"
 #include "render/regenerate.h"
 #include "resources/builtin.h"
@@ -361,10 +362,11 @@ void MainWindow::suitempedit1KeyDown() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == edit1_ && event->type() == QEvent::KeyPress) suitempedit1KeyDown();
   const QEvent::Type type = event->type();
-  // The chooser's text is not typed into; a click on it opens the list.
+  // The chooser's text is not typed into; a click on it opens the list. It opens on the
+  // release, which would otherwise reach the new list and close it again.
   if (fontname_ != nullptr && watched == fontname_->lineEdit() &&
-      type == QEvent::MouseButtonPress) {
-    fontname_->showPopup();
+      (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)) {
+    if (type == QEvent::MouseButtonRelease) fontname_->showPopup();
     return true;
   }
   if (type == QEvent::MouseButtonPress || type == QEvent::Wheel || type == QEvent::KeyPress) {
@@ -764,7 +766,10 @@ SpinField* MainWindow::MakeField(QWidget* parent, NumericField& field, int x, in
 
 void MainWindow::BuildBrowser(Browser& browser, QWidget* parent, const QRect& folders,
                               const QRect& files, const QStringList& nameFilters) {
+  // Shared by every model and never freed: models may ask for icons until they are gone.
+  static FileIcons* const icons = new FileIcons;
   browser.folderModel = new QFileSystemModel(this);
+  browser.folderModel->setIconProvider(icons);
   browser.folderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   browser.folderModel->setRootPath(QDir::rootPath());
   browser.folders = new QTreeView(parent);
@@ -777,6 +782,7 @@ void MainWindow::BuildBrowser(Browser& browser, QWidget* parent, const QRect& fo
   browser.folders->setRootIndex(browser.folderModel->index(QDir::rootPath()));
 
   browser.fileModel = new QFileSystemModel(this);
+  browser.fileModel->setIconProvider(icons);
   browser.fileModel->setFilter(QDir::Files);
   browser.fileModel->setNameFilters(nameFilters);
   browser.fileModel->setNameFilterDisables(false);
@@ -900,7 +906,7 @@ QWidget* MainWindow::BuildFontTextPage() {
 
   y += 38;
   MakeLabel(font, QStringLiteral("Font Name:"), labelX, y + 3);
-  fontname_ = new QFontComboBox(font);
+  fontname_ = new FontChooser(font);
   fontname_->setObjectName("fontname");
   fontname_->setGeometry(c1, y, 240, 22);
   fontname_->setMaxVisibleItems(12);
@@ -908,6 +914,16 @@ QWidget* MainWindow::BuildFontTextPage() {
   fontname_->setEditable(true);
   fontname_->lineEdit()->setReadOnly(true);
   fontname_->lineEdit()->installEventFilter(this);
+  fontname_->SetSampleSource([this] {
+    FontSample sample;
+    const std::vector<std::string> lines = CaptionLines(design_.edit1);
+    if (!lines.empty()) sample.text = FromBytes(lines.front());
+    sample.pixelSize = CaptionPixelSize(design_.fontsize.Value());
+    sample.bold = design_.ToolButton1;
+    sample.italic = design_.ToolButton2;
+    sample.underline = design_.ToolButton3;
+    return sample;
+  });
   connect(fontname_, qOverload<int>(&QComboBox::activated), this,
           [this](int) { fontnameChange(); });
 

@@ -160,7 +160,7 @@ class MainWindow : public QWidget {
   SpinField* tleft_ = nullptr;
   SpinField* tright_ = nullptr;
   SpinField* tt_ = nullptr;
-  QFontComboBox* fontname_ = nullptr;
+  FontChooser* fontname_ = nullptr;  // `fontname`
   ColourPanel* fontcolor_ = nullptr;
   SpinField* fontsize_ = nullptr;
   QToolButton* toolButton1_ = nullptr;

@@ -25,6 +25,12 @@ int PixelSizeForPoints(int points) {
   return static_cast<int>(std::clamp<long long>(pixels, 1, 2048));
 }
 
+}  // namespace
+
+int CaptionPixelSize(int points) { return PixelSizeForPoints(points); }
+
+namespace {
+
 QFont CaptionQFont(const CaptionFont& caption, int points) {
   QFont font(QString::fromUtf8(caption.name.data(), static_cast<qsizetype>(caption.name.size())));
   // A pixel size, so the mask does not depend on the screen's resolution.

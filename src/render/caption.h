@@ -11,7 +11,7 @@ namespace corvanti {
 
 // What the caption mask is drawn from.
 struct TextMaskInput {
-  std::vector<std::string> lines;  // Latin-1 bytes
+  std::vector<std::string> lines;  // UTF-8
   CaptionFont font;
   int fontsize = 16;               // points; a size s is s*96/72 pixels high
   int fontzoom = 100;              // horizontal stretch in percent
@@ -20,6 +20,9 @@ struct TextMaskInput {
   int W = 0;                       // button width
   int H = 0;                       // button height
 };
+
+// The pixel height of a caption font of `points` points at 96 pixels per inch.
+int CaptionPixelSize(int points);
 
 // Left edge of a line of line_width pixels in a text block of block_width pixels: lines
 // are aligned against each other, not inside the button.

@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QAbstractItemView>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFontComboBox>
 #include <QLabel>
@@ -19,6 +21,7 @@
 #include <QToolButton>
 
 #include "app_fixture.h"
+#include "codecs/bmp_writer.h"
 #include "app/controls.h"
 #include "templates/tagged_text.h"
 
@@ -370,6 +373,50 @@ TEST_F(MainWindowTest, BrowseMovesTheListToTheFileAndLoadsItFromTheSelection) {
             "Cannot use " + (elsewhere / "notes.btt").string() + " as a template: it holds no master picture");
   EXPECT_EQ(w.window->design().Memo1, memo);
   EXPECT_EQ(w.window->design().filename, "xml");
+}
+
+TEST_F(MainWindowTest, TheOpenFontListPreviewsTheRowUnderTheCursor) {
+  AppFolder app;
+  WindowUnderTest w(app.exe);
+  w.LoadNow();
+  auto* fonts = w.Child<FontChooser>("fontname");
+  ASSERT_GT(fonts->count(), 2);
+  FontPreview* preview = fonts->Preview();
+  EXPECT_FALSE(preview->isVisible());
+  fonts->showPopup();
+  ASSERT_TRUE(WaitFor([&] { return preview->isVisible(); }, 2000));
+  EXPECT_EQ(preview->size(), QSize(240, 60));
+  const QRect list = fonts->view()->window()->geometry();
+  EXPECT_TRUE(preview->x() == list.right() + 2 || preview->geometry().right() == list.left() - 2);
+
+  // The row under the mouse, then the keyboard's row, with the caption's first line.
+  QAbstractItemView* view = fonts->view();
+  const QModelIndex row = view->model()->index(1, 0);
+  SendMouse(view->viewport(), QEvent::MouseMove, view->visualRect(row).center(), Qt::NoButton);
+  EXPECT_EQ(preview->Family(), fonts->itemText(1));
+  EXPECT_EQ(preview->Text(), "One");
+  QTest::keyClick(view, Qt::Key_Down);
+  EXPECT_EQ(preview->Family(), fonts->itemText(2));
+  fonts->hidePopup();
+  EXPECT_FALSE(preview->isVisible());
+}
+
+TEST_F(MainWindowTest, BothBrowsersShowFileIconsWithoutAnIconTheme) {
+  AppFolder app;
+  WriteWholeFile(EncodeBmp24(test::SolidPicture(4, 4, 0)), app.exe / "background" / "tile.bmp");
+  QIcon::setThemeName(QString());
+  WindowUnderTest w(app.exe);
+  for (const char* name : {"FileListBox1", "FileListBox2"}) {
+    auto* list = w.Child<FileList>(name);
+    ASSERT_TRUE(WaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 1; })) << name;
+    const QModelIndex entry = list->model()->index(0, 0, list->rootIndex());
+    ASSERT_TRUE(WaitFor([&] { return !entry.data(Qt::DecorationRole).value<QIcon>().isNull(); })) << name;
+  }
+  // Each kind has its own.
+  const FileIcons icons;
+  const QImage templ = icons.icon(QFileInfo("a.btt")).pixmap(16).toImage();
+  EXPECT_NE(templ, icons.icon(QFileInfo("a.jpg")).pixmap(16).toImage());
+  EXPECT_NE(templ, icons.icon(QFileInfo("a.txt")).pixmap(16).toImage());
 }
 
 TEST_F(MainWindowTest, ErrorsOfTypedChangesGoToTheMessageLineWithoutTakingTheFocus) {
