@@ -279,7 +279,7 @@ void MainWindow::frontcolordefaultClick() {
 void MainWindow::ToolButton1Click() {
   Guard([this] {
     design_.ToolButton1 = toolButton1_->isChecked();
-    design_.captionFont.bold = design_.ToolButton1;
+    TakeCaptionStyleFromToggles(design_);
     Regen();
   });
 }
@@ -287,7 +287,7 @@ void MainWindow::ToolButton1Click() {
 void MainWindow::ToolButton2Click() {
   Guard([this] {
     design_.ToolButton2 = toolButton2_->isChecked();
-    design_.captionFont.italic = design_.ToolButton2;
+    TakeCaptionStyleFromToggles(design_);
     Regen();
   });
 }
@@ -295,7 +295,7 @@ void MainWindow::ToolButton2Click() {
 void MainWindow::ToolButton3Click() {
   Guard([this] {
     design_.ToolButton3 = toolButton3_->isChecked();
-    design_.captionFont.underline = design_.ToolButton3;
+    TakeCaptionStyleFromToggles(design_);
     Regen();
   });
 }

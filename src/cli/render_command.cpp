@@ -281,9 +281,7 @@ int RunRender(const std::vector<std::string>& args) {
     }
   }
   // As after a load: the caption font's style follows the toggles.
-  design.captionFont.italic = design.ToolButton2;
-  design.captionFont.underline = design.ToolButton3;
-  design.captionFont.bold = design.ToolButton1;
+  TakeCaptionStyleFromToggles(design);
 
   design.SelectedLine = kNoLineSelected;
   Regenerate(design);

@@ -4,6 +4,12 @@ namespace corvanti {
 
 Design::Design() = default;
 
+void TakeCaptionStyleFromToggles(Design& design) {
+  design.captionFont.italic = design.ToolButton2;
+  design.captionFont.underline = design.ToolButton3;
+  design.captionFont.bold = design.ToolButton1;
+}
+
 std::filesystem::path TempFolder(const Design& design) {
   return design.tempFolder.empty() ? design.exeFolder / "temp" : design.tempFolder;
 }

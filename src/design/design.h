@@ -126,6 +126,10 @@ struct Design {
   std::function<bool(const std::string&)> isFontListed = [](const std::string&) { return true; };
 };
 
+// The caption font's bold, italic and underline bits from ToolButton1, ToolButton2 and
+// ToolButton3: the one place they are derived.
+void TakeCaptionStyleFromToggles(Design& design);
+
 // The folder the design's scratch files go to.
 std::filesystem::path TempFolder(const Design& design);
 

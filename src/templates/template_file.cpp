@@ -436,9 +436,7 @@ void LoadTemplate(Design& design, const std::filesystem::path& path, const Regen
     // make a usable design.
   }
 
-  design.captionFont.italic = design.ToolButton2;
-  design.captionFont.underline = design.ToolButton3;
-  design.captionFont.bold = design.ToolButton1;
+  TakeCaptionStyleFromToggles(design);
 
   if (HasTag(design.Memo1, "Button1-Text")) {
     design.edit1 = DecodeText(GetTagValue(design.Memo1, "Button1-Text"), utf8);
