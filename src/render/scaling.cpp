@@ -15,6 +15,20 @@ Picture Columns(const Picture& picture, int x0, int w) {
   return piece;
 }
 
+// What FitTemplate does with a picture of w x h asked for W x H.
+enum class Fit { kDeclined, kStretched, kThreePiece };
+
+Fit ChooseFit(int w, int h, int W, int H) {
+  // Buttons of 10 pixels or less in either direction are not fitted at all.
+  if (W <= 10 || H <= 10) return Fit::kDeclined;
+  // A template without pixels has no shape to fit; it stays as it is.
+  if (w == 0 || h == 0) return Fit::kDeclined;
+  if (static_cast<std::int64_t>(w) <= 2 * static_cast<std::int64_t>(h)) return Fit::kStretched;
+  // A wide template keeps its caps square, so it only fits a wide button.
+  if (static_cast<std::int64_t>(W) <= 2 * static_cast<std::int64_t>(H)) return Fit::kDeclined;
+  return Fit::kThreePiece;
+}
+
 }  // namespace
 
 void StretchPicture(Picture& picture, int new_width, int new_height, int keep_columns) {
@@ -61,18 +75,14 @@ void StretchPicture(Picture& picture, int new_width, int new_height, int keep_co
 
 void FitTemplate(Picture& picture, int W, int H, Picture* left_cap, Picture* right_cap,
                  Picture* middle) {
-  // Buttons of 10 pixels or less in either direction are not fitted at all.
-  if (W <= 10 || H <= 10) return;
-  // A template without pixels has no shape to fit; it stays as it is.
-  if (picture.Empty()) return;
   const int w = picture.Width();
   const int h = picture.Height();
-  if (static_cast<std::int64_t>(w) <= 2 * static_cast<std::int64_t>(h)) {
+  const Fit fit = ChooseFit(w, h, W, H);
+  if (fit == Fit::kDeclined) return;
+  if (fit == Fit::kStretched) {
     StretchPicture(picture, W, H);
     return;
   }
-  // A wide template keeps its caps square, so it only fits a wide button.
-  if (static_cast<std::int64_t>(W) <= 2 * static_cast<std::int64_t>(H)) return;
 
   Picture left = Columns(picture, 0, h);
   Picture right = Columns(picture, w - h, h);
@@ -93,10 +103,7 @@ void FitTemplate(Picture& picture, int W, int H, Picture* left_cap, Picture* rig
 }
 
 void FittedSize(int w, int h, int W, int H, int* fitted_width, int* fitted_height) {
-  // The same decisions as FitTemplate, in the same order.
-  const bool declined = W <= 10 || H <= 10 || w == 0 || h == 0 ||
-                        (static_cast<std::int64_t>(w) > 2 * static_cast<std::int64_t>(h) &&
-                         static_cast<std::int64_t>(W) <= 2 * static_cast<std::int64_t>(H));
+  const bool declined = ChooseFit(w, h, W, H) == Fit::kDeclined;
   *fitted_width = declined ? w : W;
   *fitted_height = declined ? h : H;
 }
