@@ -44,26 +44,4 @@ bool Image7MouseUp(Design& design, int x, int y) {
   return left_changed || top_changed;
 }
 
-LineSpan CaptionLineSpan(const std::string& text, int line) {
-  const int size = static_cast<int>(std::min<std::size_t>(text.size(), INT32_MAX));
-  if (line < 0) return {size, 0};
-  int current = 0;
-  int start = 0;
-  int i = 0;
-  while (i < size) {
-    const char c = text[static_cast<std::size_t>(i)];
-    if (c == '\r' || c == '\n') {
-      if (current == line) return {start, i - start};
-      i += (c == '\r' && i + 1 < size && text[static_cast<std::size_t>(i) + 1] == '\n') ? 2 : 1;
-      start = i;
-      ++current;
-    } else {
-      ++i;
-    }
-  }
-  // The last line, unless it is the empty remainder after a final line break.
-  if (current == line && start < size) return {start, size - start};
-  return {size, 0};
-}
-
 }  // namespace corvanti

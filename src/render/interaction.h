@@ -15,12 +15,4 @@ int PreviewClick(Design& design);
 // bgleft := x, bgtop := y (clamped by the fields); returns true when either changed.
 bool Image7MouseUp(Design& design, int x, int y);
 
-// Where line `line` of edit1 starts and how long it is, in bytes; (text size, 0) when
-// there is no such line.
-struct LineSpan {
-  int start = 0;
-  int length = 0;
-};
-LineSpan CaptionLineSpan(const std::string& text, int line);
-
 }  // namespace corvanti

@@ -62,24 +62,5 @@ TEST(Image7MouseUp, SetsTheBackgroundOffset) {
   EXPECT_EQ(design.bgtop.Value(), 2000);
 }
 
-TEST(CaptionLineSpan, FindsEachLine) {
-  const std::string text = "one\r\ntwo\nthree\rfour\r\n";
-  EXPECT_EQ(CaptionLineSpan(text, 0).start, 0);
-  EXPECT_EQ(CaptionLineSpan(text, 0).length, 3);
-  EXPECT_EQ(CaptionLineSpan(text, 1).start, 5);
-  EXPECT_EQ(CaptionLineSpan(text, 1).length, 3);
-  EXPECT_EQ(CaptionLineSpan(text, 2).start, 9);
-  EXPECT_EQ(CaptionLineSpan(text, 2).length, 5);
-  EXPECT_EQ(CaptionLineSpan(text, 3).start, 15);
-  EXPECT_EQ(CaptionLineSpan(text, 3).length, 4);
-  for (int missing : {4, 999, -1}) {
-    EXPECT_EQ(CaptionLineSpan(text, missing).start, static_cast<int>(text.size()));
-    EXPECT_EQ(CaptionLineSpan(text, missing).length, 0);
-  }
-  EXPECT_EQ(CaptionLineSpan("a\r\n\r\nb", 1).start, 3);
-  EXPECT_EQ(CaptionLineSpan("a\r\n\r\nb", 1).length, 0);
-  EXPECT_EQ(CaptionLineSpan("a\r\n\r\nb", 2).start, 5);
-}
-
 }  // namespace
 }  // namespace corvanti
