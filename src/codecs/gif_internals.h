@@ -97,7 +97,6 @@ class TColorQuantizer {
 
   TColorQuantizer();
 
-  void AddColor(int r, int g, int b);
   // Every pixel, top row first, each row left to right.
   void AddPicture(const Picture& picture);
 

@@ -175,8 +175,6 @@ void TColorQuantizer::MergeDeepest() {
   if (level < kStartLevels) ++generation_;
 }
 
-void TColorQuantizer::AddColor(int r, int g, int b) { InsertColour(r, g, b, 1); }
-
 void TColorQuantizer::AddPicture(const Picture& picture) {
   // Pixels in reading order; runs of one colour go in whole, also across row ends.
   const std::uint8_t* p = picture.Data();
