@@ -21,6 +21,7 @@
 #include "render/regenerate.h"
 #include "resources/builtin.h"
 #include "templates/background.h"
+#include "templates/settings_registry.h"
 #include "templates/tagged_text.h"
 #include "templates/template_file.h"
 
@@ -29,48 +30,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Inside a load or a run of settings the regeneration waits for the one at the end.
+// Inside a load the regeneration waits for the one at the end.
 const RegenerateFn kNoRegeneration = [](Design&) {};
-
-const char kLineColourKey[] = "BUTTON1-TEXT.STYLE.COLOR";
-
-// One settings key of the template format, applied as the template loader applies it.
-using Apply = void (*)(Design&, const std::string&);
-
-template <NumericField Design::*field>
-void SetFieldText(Design& d, const std::string& v) {
-  (d.*field).SetText(v);
-}
-template <NumericField Design::*field>
-void SetFieldValue(Design& d, const std::string& v) {
-  (d.*field).SetValue(StrToInt(v));
-}
-template <Colour Design::*colour>
-void SetColour(Design& d, const std::string& v) {
-  d.*colour = static_cast<Colour>(StrToInt(v));
-}
-template <bool Design::*flag>
-void SetFlag(Design& d, const std::string& v) {
-  d.*flag = IsYes(v);
-}
-// Selecting one background mode deselects the others; "N" only deselects that one.
-template <bool Design::*radio>
-void SetRadio(Design& d, const std::string& v) {
-  if (IsYes(v)) {
-    d.bghorizontal = false;
-    d.bgvertical = false;
-    d.bgsame = false;
-  }
-  d.*radio = IsYes(v);
-}
-
-void SetFontName(Design& d, const std::string& v) {
-  const std::string name = TextFromUnknownBytes(TextBefore(v, "="));
-  d.captionFont.name = name;
-  if (d.isFontListed && d.isFontListed(name)) d.fontname = name;
-}
-
-void SetCaption(Design& d, const std::string& v) { d.edit1 = TextFromUnknownBytes(v); }
 
 // A bare file name is one of the shipped backgrounds; anything with a folder is a path.
 void SetBackgroundFile(Design& d, const std::string& v) {
@@ -83,92 +44,55 @@ void SetBackgroundFile(Design& d, const std::string& v) {
   d.bgfilename = file.string();
 }
 
-struct Key {
-  const char* name;
-  Apply apply;
-};
-
-const Key kKeys[] = {
-    {"Button1-Text", SetCaption},
-    {"Button1-Text.left", SetFieldText<&Design::fontx>},
-    {"Button1-Text.top", SetFieldText<&Design::fonty>},
-    {"Button1-Text.width", SetFieldText<&Design::buttonwidth>},
-    {"Button1-Text.height", SetFieldText<&Design::buttonheight>},
-    {"Button1-Text.size", SetFieldText<&Design::fontsize>},
-    {"Button1-Text.zoom", SetFieldText<&Design::fontzoom>},
-    {"Button1-Text.transparency.left", SetFieldText<&Design::tleft>},
-    {"Button1-Text.transparency.right", SetFieldText<&Design::tright>},
-    {"Button1-Text.transparency", SetFieldText<&Design::tt>},
-    {"Button1-Text.color", SetColour<&Design::fontcolor>},
-    {"Button1-Text.fontname", SetFontName},
-    {"Button1-Text.style.bold", SetFlag<&Design::ToolButton1>},
-    {"Button1-Text.style.italic", SetFlag<&Design::ToolButton2>},
-    {"Button1-Text.style.underline", SetFlag<&Design::ToolButton3>},
-    {"Button1-Text.style.shadow", SetFlag<&Design::ToolButton7>},
-    {"Button1-Text.style.shadow.color", SetColour<&Design::shadowcolor>},
-    {"Button1-Text.style.shadow.colortransparency", SetFieldValue<&Design::shadowcolort>},
-    {"Button1-Text.style.shadow.strong", SetFlag<&Design::StrongShadow>},
-    {"Button1-Text.style.left", SetFlag<&Design::ToolButton9>},
-    {"Button1-Text.style.center", SetFlag<&Design::ToolButton10>},
-    {"Button1-Text.style.right", SetFlag<&Design::ToolButton11>},
-    {"Button1-Text.tbg", SetFlag<&Design::tbg>},
-    {"Button1-Text.bgpicture", SetFlag<&Design::bgpicture>},
-    {"Button1-Text.bgpicture.top", SetFieldValue<&Design::bgtop>},
-    {"Button1-Text.bgpicture.left", SetFieldValue<&Design::bgleft>},
-    {"Button1-Text.bgpicture.h", SetRadio<&Design::bghorizontal>},
-    {"Button1-Text.bgpicture.v", SetRadio<&Design::bgvertical>},
-    {"Button1-Text.bgpicture.s", SetRadio<&Design::bgsame>},
-    {"Button1-Text.bgpicture.filename", SetBackgroundFile},
-};
-
-// One --set, checked before anything is read or written.
-struct Setting {
-  Apply apply = nullptr;  // null: a line colour
+// One --set, checked before anything is read or written: an element of the template
+// format, or a line's face colour.
+struct SetOption {
+  const Setting* setting = nullptr;  // null: a line colour
   int line = 0;
   std::string value;
 };
 
-Setting ParseSetting(const std::string& text) {
+SetOption ParseSetting(const std::string& text) {
   const std::size_t eq = text.find('=');
   if (eq == std::string::npos || eq == 0) throw UsageError{"--set takes KEY=VALUE, not '" + text + "'"};
   const std::string key = text.substr(0, eq);
-  const std::string upper = UpperAscii(key);
-  Setting setting;
-  setting.value = text.substr(eq + 1);
-  for (const Key& k : kKeys) {
-    if (UpperAscii(k.name) == upper) {
-      setting.apply = k.apply;
-      return setting;
+  SetOption option;
+  option.value = text.substr(eq + 1);
+  option.setting = FindSetting(key);
+  if (option.setting != nullptr) {
+    if (option.setting->kind == SettingKind::kSource) {
+      throw UsageError{"Button1-Openfile names the template's own pictures and cannot be set"};
     }
+    return option;
   }
-  const std::size_t prefix = sizeof kLineColourKey - 1;
-  if (upper.compare(0, prefix, kLineColourKey) == 0 && upper.size() > prefix &&
-      upper.size() <= prefix + 3 &&
-      upper.find_first_not_of("0123456789", prefix) == std::string::npos) {
-    setting.line = std::stoi(upper.substr(prefix));
-    return setting;
-  }
-  if (upper == "BUTTON1-OPENFILE") {
-    throw UsageError{"Button1-Openfile names the template's own pictures and cannot be set"};
+  const std::string upper = UpperAscii(key);
+  const std::string prefix = UpperAscii(kLineColourKey);
+  if (upper.compare(0, prefix.size(), prefix) == 0 && upper.size() > prefix.size() &&
+      upper.size() <= prefix.size() + 3 &&
+      upper.find_first_not_of("0123456789", prefix.size()) == std::string::npos) {
+    option.line = std::stoi(upper.substr(prefix.size()));
+    return option;
   }
   throw UsageError{"unknown settings key '" + key + "'"};
 }
 
-// The caption text with every line end (CR LF, LF or a lone CR) written as CR LF.
-std::string WithCrLf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      out += "\r\n";
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else if (text[i] == '\n') {
-      out += "\r\n";
-    } else {
-      out += text[i];
-    }
+// Applies one --set the way the loader applies that element; text comes as typed.
+void Apply(Design& design, const SetOption& option) {
+  if (option.setting == nullptr) {
+    design.LineColors[static_cast<std::size_t>(option.line)] = ColourFromText(option.value);
+    return;
   }
-  return out;
+  switch (option.setting->kind) {
+    case SettingKind::kBackgroundFile:
+      SetBackgroundFile(design, option.value);
+      return;
+    case SettingKind::kCaption:
+    case SettingKind::kFontName:
+      ApplySetting(design, *option.setting, TextFromUnknownBytes(option.value));
+      return;
+    default:
+      ApplySetting(design, *option.setting, option.value);
+  }
 }
 
 // "--name value" or "--name=value"; advances i past what it took.
@@ -230,7 +154,7 @@ int RunRender(const std::vector<std::string>& args) {
   std::string text_file;
   bool has_output = false;
   bool has_text_file = false;
-  std::vector<Setting> settings;
+  std::vector<SetOption> settings;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string value;
     if (TakeOption(args, i, "-o", &value) || TakeOption(args, i, "--output", &value)) {
@@ -264,7 +188,7 @@ int RunRender(const std::vector<std::string>& args) {
 
   // Read before anything is written, so a missing caption file leaves no trace.
   std::string caption;
-  if (has_text_file) caption = WithCrLf(TextFromUnknownBytes(ReadWholeFile(text_file)));
+  if (has_text_file) caption = WithCrLfLineEnds(TextFromUnknownBytes(ReadWholeFile(text_file)));
 
   const ScratchFolder scratch;
   Design design = StartupDesign(exe_folder);
@@ -273,13 +197,7 @@ int RunRender(const std::vector<std::string>& args) {
   LoadTemplate(design, positional[0], kNoRegeneration);
 
   if (has_text_file) design.edit1 = caption;
-  for (const Setting& s : settings) {
-    if (s.apply) {
-      s.apply(design, s.value);
-    } else {
-      design.LineColors[static_cast<std::size_t>(s.line)] = static_cast<Colour>(StrToInt(s.value));
-    }
-  }
+  for (const SetOption& option : settings) Apply(design, option);
   // As after a load: the caption font's style follows the toggles.
   TakeCaptionStyleFromToggles(design);
 

@@ -126,6 +126,19 @@ struct Design {
   std::function<bool(const std::string&)> isFontListed = [](const std::string&) { return true; };
 };
 
+// Sets a busy flag for its lifetime and clears it however the scope ends, so an error can
+// never leave a regeneration or a load blocking the next one.
+class BusyGuard {
+ public:
+  explicit BusyGuard(int& flag) : flag_(flag) { flag_ = kBusy; }
+  ~BusyGuard() { flag_ = 0; }
+  BusyGuard(const BusyGuard&) = delete;
+  BusyGuard& operator=(const BusyGuard&) = delete;
+
+ private:
+  int& flag_;
+};
+
 // The caption font's bold, italic and underline bits from ToolButton1, ToolButton2 and
 // ToolButton3: the one place they are derived.
 void TakeCaptionStyleFromToggles(Design& design);

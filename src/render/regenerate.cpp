@@ -19,18 +19,6 @@ namespace {
 constexpr Colour kFrameRed = MakeColour(255, 0, 0);
 constexpr Colour kPaneWhite = MakeColour(255, 255, 255);
 
-// Clears the busy flag however the run ends, so an error can never block later runs.
-class BusyGuard {
- public:
-  explicit BusyGuard(int& flag) : flag_(flag) { flag_ = kBusy; }
-  ~BusyGuard() { flag_ = 0; }
-  BusyGuard(const BusyGuard&) = delete;
-  BusyGuard& operator=(const BusyGuard&) = delete;
-
- private:
-  int& flag_;
-};
-
 void FillBlock(Picture& picture, int x0, int y0, int x1, int y1, Colour colour) {
   x0 = std::max(x0, 0);
   y0 = std::max(y0, 0);

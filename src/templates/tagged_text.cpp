@@ -27,6 +27,23 @@ std::string UpperAscii(std::string text) {
   return text;
 }
 
+std::string WithCrLfLineEnds(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      out += kLineEnd;
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
+      out += kLineEnd;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 std::string TextAfter(const std::string& text, const std::string& marker) {
   std::size_t p = FindIgnoringCase(text, marker);
   if (p == std::string::npos) return text;

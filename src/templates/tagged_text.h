@@ -13,6 +13,8 @@ std::string ReadWholeFile(const std::filesystem::path& path);  // "Cannot open f
 void WriteWholeFile(const std::string& bytes, const std::filesystem::path& path);
 
 std::string UpperAscii(std::string text);
+// Every line end (CR LF, a lone CR or a lone LF) as CR LF.
+std::string WithCrLfLineEnds(const std::string& text);
 std::string TextAfter(const std::string& text, const std::string& marker);
 std::string TextBefore(const std::string& text, const std::string& marker);
 std::string TextBetween(const std::string& text, const std::string& open, const std::string& close);

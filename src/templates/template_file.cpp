@@ -11,16 +11,13 @@
 #include "codecs/picture_loader.h"
 #include "design/text_encoding.h"
 #include "templates/background.h"
+#include "templates/settings_registry.h"
 #include "templates/tagged_text.h"
 
 namespace corvanti {
 namespace {
 
 const char kEmbeddedSource[] = "InsideXMLFile";
-const char kLineColourKey[] = "Button1-Text.style.color";
-// Written only when the caption or the font name holds a character that Windows-1252
-// cannot store; both are then stored as UTF-8. Without it a file is Windows-1252.
-const char kCharsetKey[] = "Button1-Text.charset";
 const char kUtf8[] = "UTF-8";
 
 // The text values of the settings section as the file stores them.
@@ -42,12 +39,6 @@ std::string DecodeText(const std::string& stored, bool utf8) {
   // A file that claims UTF-8 but is not is read byte by byte, like any older file.
   return utf8 && IsValidUtf8(stored) ? stored : Cp1252ToUtf8(stored);
 }
-
-// Colours are stored as the signed decimal of their 32 bits.
-std::string ColourText(Colour c) { return std::to_string(static_cast<std::int32_t>(c)); }
-Colour ColourFromText(const std::string& text) { return static_cast<Colour>(StrToInt(text)); }
-
-std::string NumberText(const NumericField& field) { return std::to_string(field.Value()); }
 
 std::string WithSeparator(std::string folder) {
   if (!folder.empty() && folder.back() != std::filesystem::path::preferred_separator &&
@@ -83,36 +74,6 @@ std::string ReadIfExists(const std::filesystem::path& path) {
   return FileExists(path) ? ReadWholeFile(path) : std::string();
 }
 
-// The settings section as the memo holds it: every lone CR or LF becomes CR LF.
-std::string WithCrLf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\r') {
-      out += "\r\n";
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else if (c == '\n') {
-      out += "\r\n";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-// Clears the busy flag however the load ends, so an error never blocks later regenerations.
-class BusyGuard {
- public:
-  explicit BusyGuard(Design& design) : design_(design) { design_.Regenerating = kBusy; }
-  ~BusyGuard() { design_.Regenerating = 0; }
-  BusyGuard(const BusyGuard&) = delete;
-  BusyGuard& operator=(const BusyGuard&) = delete;
-
- private:
-  Design& design_;
-};
-
 // SetTagValue without copying the whole text for each new element; the result is the same.
 void PutTagValue(std::string& memo, const std::string& key, const std::string& value) {
   const std::string upper_key = UpperAscii(key);
@@ -129,17 +90,6 @@ bool HasTag(const std::string& memo, const std::string& key) {
 
 bool IsAbsoluteName(const std::string& name) {
   return std::filesystem::path(name).is_absolute() || name.find(":\\") != std::string::npos;
-}
-
-void SelectRadio(Design& design, bool Design::*radio, const std::string& value) {
-  if (IsYes(value)) {
-    design.bghorizontal = false;
-    design.bgvertical = false;
-    design.bgsame = false;
-    design.*radio = true;
-  } else {
-    design.*radio = false;
-  }
 }
 
 // The background a template names or carries.
@@ -184,82 +134,18 @@ void ApplyBackground(Design& design, std::string name, const std::string& backgr
 // The settings elements, in the reader's own order. The first error ends it.
 void ApplySettings(Design& design, const std::string& background_bytes, bool utf8) {
   const std::string& memo = design.Memo1;
-  auto value_of = [&](const char* key) { return GetTagValue(memo, key); };
-
-  // Text goes into these fields as it stands, even out of range.
-  const std::pair<const char*, NumericField Design::*> texts[] = {
-      {"Button1-Text.left", &Design::fontx},
-      {"Button1-Text.top", &Design::fonty},
-      {"Button1-Text.width", &Design::buttonwidth},
-      {"Button1-Text.height", &Design::buttonheight},
-      {"Button1-Text.size", &Design::fontsize},
-      {"Button1-Text.zoom", &Design::fontzoom},
-      {"Button1-Text.transparency.left", &Design::tleft},
-      {"Button1-Text.transparency.right", &Design::tright},
-      {"Button1-Text.transparency", &Design::tt},
-  };
-  for (const auto& [key, field] : texts) {
-    if (HasTag(memo, key)) (design.*field).SetText(value_of(key));
-  }
-
-  if (HasTag(memo, "Button1-Text.color")) design.fontcolor = ColourFromText(value_of("Button1-Text.color"));
-
-  if (HasTag(memo, "Button1-Text.fontname")) {
-    std::string name = DecodeText(TextBefore(value_of("Button1-Text.fontname"), "="), utf8);
-    design.captionFont.name = name;
-    if (design.isFontListed && design.isFontListed(name)) design.fontname = name;
-  }
-
-  const std::pair<const char*, bool Design::*> toggles[] = {
-      {"Button1-Text.style.bold", &Design::ToolButton1},
-      {"Button1-Text.style.italic", &Design::ToolButton2},
-      {"Button1-Text.style.underline", &Design::ToolButton3},
-      {"Button1-Text.style.shadow", &Design::ToolButton7},
-  };
-  for (const auto& [key, flag] : toggles) {
-    if (HasTag(memo, key)) design.*flag = IsYes(value_of(key));
-  }
-
-  if (HasTag(memo, "Button1-Text.style.shadow.color")) {
-    design.shadowcolor = ColourFromText(value_of("Button1-Text.style.shadow.color"));
-  }
-  if (HasTag(memo, "Button1-Text.style.shadow.colortransparency")) {
-    design.shadowcolort.SetValue(StrToInt(value_of("Button1-Text.style.shadow.colortransparency")));
-  }
-
-  const std::pair<const char*, bool Design::*> more_toggles[] = {
-      {"Button1-Text.style.shadow.strong", &Design::StrongShadow},
-      {"Button1-Text.style.left", &Design::ToolButton9},
-      {"Button1-Text.style.center", &Design::ToolButton10},
-      {"Button1-Text.style.right", &Design::ToolButton11},
-  };
-  for (const auto& [key, flag] : more_toggles) {
-    if (HasTag(memo, key)) design.*flag = IsYes(value_of(key));
-  }
-
-  // Older templates lack these two; they meant a transparent background and plain faces.
-  design.tbg = HasTag(memo, "Button1-Text.tbg") ? IsYes(value_of("Button1-Text.tbg")) : true;
-  design.bgpicture =
-      HasTag(memo, "Button1-Text.bgpicture") ? IsYes(value_of("Button1-Text.bgpicture")) : false;
-
-  if (HasTag(memo, "Button1-Text.bgpicture.top")) {
-    design.bgtop.SetValue(StrToInt(value_of("Button1-Text.bgpicture.top")));
-  }
-  if (HasTag(memo, "Button1-Text.bgpicture.left")) {
-    design.bgleft.SetValue(StrToInt(value_of("Button1-Text.bgpicture.left")));
-  }
-
-  const std::pair<const char*, bool Design::*> radios[] = {
-      {"Button1-Text.bgpicture.h", &Design::bghorizontal},
-      {"Button1-Text.bgpicture.v", &Design::bgvertical},
-      {"Button1-Text.bgpicture.s", &Design::bgsame},
-  };
-  for (const auto& [key, radio] : radios) {
-    if (HasTag(memo, key)) SelectRadio(design, radio, value_of(key));
-  }
-
-  if (HasTag(memo, "Button1-Text.bgpicture.filename")) {
-    ApplyBackground(design, value_of("Button1-Text.bgpicture.filename"), background_bytes);
+  for (const Setting* s : SettingsInLoadOrder()) {
+    if (!HasTag(memo, s->key)) {
+      if (s->whenMissing >= 0) design.*s->flag = s->whenMissing != 0;
+      continue;
+    }
+    std::string value = GetTagValue(memo, s->key);
+    if (s->kind == SettingKind::kBackgroundFile) {
+      ApplyBackground(design, value, background_bytes);
+    } else {
+      if (s->kind == SettingKind::kFontName) value = DecodeText(value, utf8);
+      ApplySetting(design, *s, value);
+    }
   }
 }
 
@@ -268,45 +154,18 @@ void ApplySettings(Design& design, const std::string& background_bytes, bool utf
 void BuildTemplateSettingsText(Design& design) {
   const Design& d = design;
   StoredText text = EncodeText(d);
-  const std::pair<const char*, std::string> rows[] = {
-      {"Button1-Openfile", kEmbeddedSource},
-      {"Button1-Text", std::move(text.caption)},
-      {"Button1-Text.left", NumberText(d.fontx)},
-      {"Button1-Text.top", NumberText(d.fonty)},
-      {"Button1-Text.width", NumberText(d.buttonwidth)},
-      {"Button1-Text.height", NumberText(d.buttonheight)},
-      {"Button1-Text.transparency.left", NumberText(d.tleft)},
-      {"Button1-Text.transparency.right", NumberText(d.tright)},
-      {"Button1-Text.transparency", NumberText(d.tt)},
-      {"Button1-Text.color", ColourText(d.fontcolor)},
-      {"Button1-Text.size", NumberText(d.fontsize)},
-      {"Button1-Text.zoom", NumberText(d.fontzoom)},
-      {"Button1-Text.fontname", std::move(text.fontname)},
-      {"Button1-Text.style.bold", BoolToYN(d.ToolButton1)},
-      {"Button1-Text.style.italic", BoolToYN(d.ToolButton2)},
-      {"Button1-Text.style.underline", BoolToYN(d.ToolButton3)},
-      {"Button1-Text.style.shadow", BoolToYN(d.ToolButton7)},
-      {"Button1-Text.style.shadow.colortransparency", NumberText(d.shadowcolort)},
-      {"Button1-Text.style.shadow.color", ColourText(d.shadowcolor)},
-      {"Button1-Text.style.shadow.strong", BoolToYN(d.StrongShadow)},
-      {"Button1-Text.style.left", BoolToYN(d.ToolButton9)},
-      {"Button1-Text.style.center", BoolToYN(d.ToolButton10)},
-      {"Button1-Text.style.right", BoolToYN(d.ToolButton11)},
-      {"Button1-Text.tbg", BoolToYN(d.tbg)},
-      {"Button1-Text.bgpicture", BoolToYN(d.bgpicture)},
-      {"Button1-Text.bgpicture.left", NumberText(d.bgleft)},
-      {"Button1-Text.bgpicture.top", NumberText(d.bgtop)},
-      {"Button1-Text.bgpicture.h", BoolToYN(d.bghorizontal)},
-      {"Button1-Text.bgpicture.v", BoolToYN(d.bgvertical)},
-      {"Button1-Text.bgpicture.s", BoolToYN(d.bgsame)},
-      {"Button1-Text.bgpicture.filename", d.bgfilename},
-  };
   // Every element goes through SetTagValue, as in any edit of the text: a caption line that
   // holds an element's tag takes that element's place, exactly as the reader will find it.
   std::string memo;
-  for (const auto& [key, value] : rows) {
-    PutTagValue(memo, key, value);
-    if (text.utf8 && key == std::string_view("Button1-Text")) PutTagValue(memo, kCharsetKey, kUtf8);
+  for (const Setting& s : Settings()) {
+    if (s.kind == SettingKind::kCaption) {
+      PutTagValue(memo, s.key, text.caption);
+      if (text.utf8) PutTagValue(memo, kCharsetKey, kUtf8);
+    } else if (s.kind == SettingKind::kFontName) {
+      PutTagValue(memo, s.key, text.fontname);
+    } else {
+      PutTagValue(memo, s.key, SettingValue(d, s));
+    }
   }
   // Lines past the colour table share no entry; they are not written.
   const std::size_t lines =
@@ -367,7 +226,7 @@ void LoadTemplate(Design& design, const std::filesystem::path& path, const Regen
   // Everything is read and decoded before the design changes: a file that is no template,
   // or whose pictures do not decode, leaves the design on screen as it was.
   const std::string whole = ReadWholeFile(path);
-  std::string memo = WithCrLf(TextBefore(whole, "<BmpImage>"));
+  std::string memo = WithCrLfLineEnds(TextBefore(whole, "<BmpImage>"));
   std::string filepath = WithSeparator(path.parent_path().string());
   std::string filename = path.stem().string();
   const std::string source = GetTagValue(memo, "Button1-Openfile");
@@ -404,7 +263,7 @@ void LoadTemplate(Design& design, const std::filesystem::path& path, const Regen
   Picture alpha = DecodeBmp(alpha_bytes, alpha_named);
 
   design.SelectedLine = kNoLineSelected;
-  BusyGuard busy(design);
+  BusyGuard busy(design.Regenerating);
   design.Memo1 = std::move(memo);
   design.filepath = std::move(filepath);
   design.filename = std::move(filename);
