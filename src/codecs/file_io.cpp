@@ -16,6 +16,11 @@ std::string CannotOpen(const std::filesystem::path& path) {
   return "Cannot open file " + path.string();
 }
 
+// A system error while writing, with the file it was writing.
+Error WriteError(int error_code, const std::filesystem::path& path) {
+  return Error(IoErrorMessage(error_code) + " (" + path.string() + ")");
+}
+
 // Closes a descriptor and removes the scratch file unless told the file was kept.
 class ScratchFile {
  public:
@@ -81,7 +86,7 @@ bool FileExists(const std::filesystem::path& path) {
 void ReplaceFile(const std::filesystem::path& path, std::string_view bytes, CreateFailure style) {
   auto fail = [&](int code) -> void {
     if (style == CreateFailure::kCannotCreate) throw Error("Cannot create file " + path.string());
-    throw Error(IoErrorMessage(code) + " (" + path.string() + ")");
+    throw WriteError(code, path);
   };
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) fail(EISDIR);
@@ -101,12 +106,12 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view bytes, Crea
     ssize_t n = ::write(file.fd(), p, left);
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw Error(IoErrorMessage(errno) + " (" + path.string() + ")");
+      throw WriteError(errno, path);
     }
     p += n;
     left -= static_cast<std::size_t>(n);
   }
-  if (file.Close() != 0) throw Error(IoErrorMessage(errno) + " (" + path.string() + ")");
+  if (file.Close() != 0) throw WriteError(errno, path);
   if (std::rename(scratch.c_str(), path.c_str()) != 0) fail(errno);
   file.Keep();
 }

@@ -9,6 +9,12 @@
 #include "codecs/gif_internals.h"
 
 namespace corvanti {
+namespace {
+
+// A picture without pixels has no corner to take a transparent colour from.
+[[noreturn]] void InvalidPixelCoordinates() { throw GIFException("Invalid pixel coordinates"); }
+
+}  // namespace
 
 // ---- TGIFColorMap ---------------------------------------------------------------------
 
@@ -378,7 +384,7 @@ void SortByUse(TGIFSubImage& frame) {
 }
 
 void ApplyKeyColour(TGIFSubImage& frame, const Picture& picture) {
-  if (picture.Empty()) throw GIFException("Invalid pixel coordinates");
+  if (picture.Empty()) InvalidPixelCoordinates();
   SortByUse(frame);
   if (frame.color_map.Count() >= TGIFColorMap::kMaxColors) return;
 
@@ -410,7 +416,7 @@ void ApplyKeyColour(TGIFSubImage& frame, const Picture& picture) {
 }
 
 void ApplyTopLeftTransparency(TGIFSubImage& frame) {
-  if (frame.data.empty()) throw GIFException("Invalid pixel coordinates");
+  if (frame.data.empty()) InvalidPixelCoordinates();
   frame.has_graphic_control = true;
   frame.graphic_control =
       TGIFGraphicControlExtension{TGIFGraphicControlExtension::kTransparentFlag, 3000, frame.data[0]};
@@ -618,9 +624,7 @@ std::string WriteGifImage(const TGIFSubImage& frame) {
 // ---- Entry points -------------------------------------------------------------------------
 
 std::string EncodeGif(const Picture& picture, GifTransparency transparency) {
-  if (picture.Empty() && transparency != GifTransparency::kNone) {
-    throw GIFException("Invalid pixel coordinates");
-  }
+  if (picture.Empty() && transparency != GifTransparency::kNone) InvalidPixelCoordinates();
   CheckSize(picture.Width(), picture.Height());
   TGIFSubImage frame = BuildFrame(picture);
   switch (transparency) {
