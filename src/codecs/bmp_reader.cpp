@@ -165,7 +165,7 @@ DecodedPicture ReadBmp(std::string_view bytes, std::int64_t max_pixels) {
   if (width < 0) Invalid();
   const bool top_down = height < 0;
   if (top_down) height = -height;
-  CheckPictureLimit(width, height, max_pixels);
+  CheckPictureSize(width, height, max_pixels);
 
   // The colour masks sit right after the first 40 bytes of the header: after a 40-byte header
   // they follow it, in the larger headers they are its next fields.

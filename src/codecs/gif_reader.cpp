@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "codecs/error.h"
-#include "codecs/picture_loader.h"
 #include "codecs/picture_readers.h"
 
 namespace corvanti {
@@ -190,7 +189,7 @@ DecodedPicture ReadGif(std::string_view bytes, std::int64_t max_pixels) {
   const std::uint8_t screen_flags = in.Byte();
   const std::uint8_t background_index = in.Byte();
   in.Byte();  // pixel aspect ratio
-  CheckPictureLimit(screen_width, screen_height, max_pixels);
+  CheckPictureSize(screen_width, screen_height, max_pixels);
   std::vector<Colour> global_table;
   if (screen_flags & 0x80) global_table = in.ColourTable(2 << (screen_flags & 7));
 
@@ -211,7 +210,7 @@ DecodedPicture ReadGif(std::string_view bytes, std::int64_t max_pixels) {
     const int width = static_cast<int>(in.Word());
     const int height = static_cast<int>(in.Word());
     const std::uint8_t flags = in.Byte();
-    CheckPictureLimit(width, height, max_pixels);
+    CheckPictureSize(width, height, max_pixels);
     std::vector<Colour> table =
         (flags & 0x80) ? in.ColourTable(2 << (flags & 7)) : global_table;
     const bool interlaced = (flags & 0x40) != 0;

@@ -8,7 +8,6 @@
 #include <jpeglib.h>
 
 #include "codecs/error.h"
-#include "codecs/picture_loader.h"
 #include "codecs/picture_readers.h"
 
 namespace corvanti {
@@ -97,7 +96,7 @@ void StoreRow(Decoder& d, int y) {
 
 void CheckHeader(Decoder& d) {
   jpeg_decompress_struct& c = d.cinfo;
-  CheckPictureLimit(c.image_width, c.image_height, d.max_pixels);
+  CheckPictureSize(c.image_width, c.image_height, d.max_pixels);
   const bool grey = c.out_color_space == JCS_GRAYSCALE && c.num_components == 1;
   const bool rgb = c.out_color_space == JCS_RGB;
   const bool cmyk = c.out_color_space == JCS_CMYK && c.num_components == 4;

@@ -7,11 +7,14 @@
 
 namespace corvanti {
 
-void CheckPictureSize(std::int64_t width, std::int64_t height) {
-  if (width < 0 || height < 0 || width > kMaxPicturePixels || height > kMaxPicturePixels ||
-      width * height > kMaxPicturePixels) {
+void CheckPictureSize(std::int64_t width, std::int64_t height, std::int64_t max_pixels) {
+  // Each side is checked on its own first, so that the product cannot overflow.
+  const bool over_cap = width < 0 || height < 0 || width > kMaxPicturePixels ||
+                        height > kMaxPicturePixels || width * height > kMaxPicturePixels;
+  if (over_cap || width * height > max_pixels) {
+    const std::int64_t limit = over_cap ? kMaxPicturePixels : max_pixels;
     throw Error("Picture too large (" + std::to_string(width) + " x " + std::to_string(height) +
-                " pixels; the limit is " + std::to_string(kMaxPicturePixels) + " pixels)");
+                " pixels; the limit is " + std::to_string(limit) + " pixels)");
   }
 }
 

@@ -20,9 +20,10 @@ constexpr int BlueOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
 // against it before they allocate anything.
 constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 28;
 
-// Throws Error("Picture too large (W x H)") when width x height exceeds the cap or a side
-// is negative.
-void CheckPictureSize(std::int64_t width, std::int64_t height);
+// Throws Error("Picture too large (W x H ...)") when a side is negative or width x height
+// exceeds the cap, or exceeds max_pixels (a decoder's own limit, at or below the cap).
+void CheckPictureSize(std::int64_t width, std::int64_t height,
+                      std::int64_t max_pixels = kMaxPicturePixels);
 
 // A raster of whole pixels, three bytes each in the order blue, green, red, rows from the
 // top, no padding between rows. There is no alpha channel.

@@ -5,7 +5,6 @@
 
 #include "codecs/error.h"
 #include "codecs/file_io.h"
-#include "codecs/picture_readers.h"
 
 namespace corvanti {
 namespace {
@@ -18,14 +17,6 @@ std::string LowerAscii(std::string text) {
 }
 
 }  // namespace
-
-void CheckPictureLimit(std::int64_t width, std::int64_t height, std::int64_t max_pixels) {
-  CheckPictureSize(width, height);
-  if (width * height > max_pixels) {
-    throw Error("Picture too large (" + std::to_string(width) + " x " + std::to_string(height) +
-                " pixels; the limit is " + std::to_string(max_pixels) + " pixels)");
-  }
-}
 
 Picture ToPicture24(const DecodedPicture& decoded) {
   if (!decoded.Indexed()) return decoded.pixels;

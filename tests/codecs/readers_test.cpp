@@ -561,10 +561,11 @@ TEST(ToPicture24, IndicesBeyondThePaletteAreBlack) {
 TEST(Readers, ReplayFuzzFindings) {
   const std::filesystem::path folder = test::TestDataDir() / "codecs" / "fuzz";
   if (!std::filesystem::exists(folder)) return;
+  using Reader = DecodedPicture (*)(std::string_view);
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     SCOPED_TRACE(entry.path().filename().string());
     const std::string bytes = ReadFileBytes(entry.path());
-    for (auto* read : {&ReadBmp, &ReadGif, &ReadJpeg}) {
+    for (Reader read : {Reader{&ReadBmp}, Reader{&ReadGif}, Reader{&ReadJpeg}}) {
       try {
         ToPicture24((*read)(bytes));
       } catch (const Error&) {
