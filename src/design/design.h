@@ -81,6 +81,10 @@ struct Design {
   bool bgsame = false;
   std::string bgfilename;
 
+  // Where each button of the web export leads: one target per line, matched to the
+  // caption lines by number; lines joined by CR LF like edit1.
+  std::string links;
+
   // Values without a control.
   std::array<Colour, kLineColourCount> LineColors{};
   int SelectedLine = 0;

@@ -88,7 +88,10 @@ int BuildTextMask(const TextMaskInput& input, Picture& mask) {
     mask = Picture(W, static_cast<int>(mask_height));
   }
 
-  const QFont font = CaptionQFont(input.font, input.fontsize);
+  QFont font = CaptionQFont(input.font, input.fontsize);
+  if (input.scale != 1) {
+    font.setPixelSize(std::clamp(PixelSizeForPoints(input.fontsize) * std::max(input.scale, 1), 1, 4096));
+  }
   const QFontMetrics metrics(font);
   std::vector<QString> texts;
   std::vector<int> widths;
@@ -246,7 +249,10 @@ void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_coun
                          {-1, -1, nullptr, {}},
                          {1, -1, nullptr, {}},
                          {2, 2, nullptr, {}}};
+  const int scale = std::max(style.scale, 1);
   for (int s = 0; s < 5; ++s) {
+    spots[s].dx *= scale;
+    spots[s].dy *= scale;
     const int a = s == 4 ? S / 2 : S;
     spots[s].kept = kept.data() + a * 256;
     for (int k = 0; k < 3; ++k) spots[s].share[k] = static_cast<std::uint8_t>(shadow[k] * a / 100);
@@ -266,7 +272,7 @@ void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_coun
       const int my = y + spots[s].dy;
       const int sy = ty + spots[s].dy;
       const bool inside =
-          my >= 0 && my < mh && sy >= 0 && sy < th && !(spots[s].dy == -1 && sy < 1);
+          my >= 0 && my < mh && sy >= 0 && sy < th && !(spots[s].dy < 0 && sy < 1);
       spot_mask[s] = inside ? mask.Row(my) : nullptr;
     }
     const std::size_t end_byte = 3 * static_cast<std::size_t>(columns);
@@ -296,7 +302,7 @@ void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_coun
         const int sx = tx + spot.dx;
         const int mx = x + spot.dx;
         // A spot to the left needs tx - 1 >= 1 (column 0 never takes shadow from the right).
-        if (sx >= tw || mx >= mw || (spot.dx == -1 && sx < 1) || mx < 0) continue;
+        if (sx >= tw || mx >= mw || (spot.dx < 0 && sx < 1) || mx < 0) continue;
         const std::uint8_t* n = spot_mask[s] + 3 * static_cast<std::size_t>(mx);
         if (n[0] != key[0] || n[1] != key[1] || n[2] != key[2]) continue;
         for (int k = 0; k < target_count; ++k) {

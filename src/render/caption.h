@@ -14,6 +14,7 @@ struct TextMaskInput {
   std::vector<std::string> lines;  // UTF-8
   CaptionFont font;
   int fontsize = 16;               // points; a size s is s*96/72 pixels high
+  int scale = 1;                   // the pixel size is that many times as large
   int fontzoom = 100;              // horizontal stretch in percent
   bool centre = false;             // ToolButton10
   bool right = false;              // ToolButton11
@@ -48,6 +49,7 @@ struct CaptionStyle {
   Colour shadow_colour = 0xFFFFFF;
   int S = 50;           // shadowcolort
   Colour font_colour = 0xFFFFFF;
+  int scale = 1;  // the shadow falls that many times as far
 };
 
 // Blends the caption and its shadow from the mask into target, in place. Only the top

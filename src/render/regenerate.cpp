@@ -106,15 +106,23 @@ int ClampOffset(std::int64_t value) {
 
 }  // namespace
 
-void Regenerate(Design& design) {
+namespace {
+
+// Sizes and offsets grow with the scale; a template's huge numbers stay huge, not wrapped.
+int Scaled(int value, int scale) {
+  return static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(value) * scale,
+                                                    INT32_MIN, INT32_MAX));
+}
+
+void Run(Design& design, int scale, bool settings_text) {
   if (design.Regenerating != 0) return;
   BusyGuard busy(design.Regenerating);
 
   // Fit the templates, always from the loaded pictures.
   design.ImageSource = design.Imagebackup;
   design.ImageShadow = design.ImageShadowBackup;
-  const int requested_width = design.buttonwidth.Value();
-  const int requested_height = design.buttonheight.Value();
+  const int requested_width = Scaled(design.buttonwidth.Value(), scale);
+  const int requested_height = Scaled(design.buttonheight.Value(), scale);
   const bool fit = requested_width != design.Imagebackup.Width() ||
                    requested_height != design.Imagebackup.Height();
   std::vector<std::string> lines = CaptionLines(design.edit1);
@@ -143,6 +151,7 @@ void Regenerate(Design& design) {
   mask_input.lines = std::move(lines);
   mask_input.font = design.captionFont;
   mask_input.fontsize = design.fontsize.Value();
+  mask_input.scale = scale;
   mask_input.fontzoom = design.fontzoom.Value();
   mask_input.centre = design.ToolButton10;
   mask_input.right = design.ToolButton11;
@@ -170,8 +179,18 @@ void Regenerate(Design& design) {
     over.CopyFrom(source, 0, 0, W, H, 0, 0);
   } else {
     const bool use_background = design.bgpicture;
-    const int bgleft = design.bgleft.Value();
-    const int bgtop = design.bgtop.Value();
+    const int bgleft = Scaled(design.bgleft.Value(), scale);
+    const int bgtop = Scaled(design.bgtop.Value(), scale);
+    // Drawn larger, the background is the same picture with every pixel repeated.
+    Picture scaled_background;
+    if (use_background && scale != 1) {
+      scaled_background = design.Image7;
+      CheckPictureSize(static_cast<std::int64_t>(scaled_background.Width()) * scale,
+                       static_cast<std::int64_t>(scaled_background.Height()) * scale);
+      StretchPicture(scaled_background, scaled_background.Width() * scale,
+                     scaled_background.Height() * scale);
+    }
+    const Picture& background = scale != 1 ? scaled_background : design.Image7;
     // The face and relief are the same for every button: work them out once.
     const FaceLayout face = PrepareFace(design.ImageShadow, source);
     const std::size_t button_bytes = source.ByteSize();
@@ -194,7 +213,7 @@ void Regenerate(Design& design) {
         } else if (design.bgvertical) {
           x += static_cast<std::int64_t>(i) * W;
         }
-        ComposeBackground(normal, over, top, face, ClampOffset(y), ClampOffset(x), design.Image7);
+        ComposeBackground(normal, over, top, face, ClampOffset(y), ClampOffset(x), background);
       } else {
         if (line_colour != design.frontcolordefault) {
           ComposeColor(normal, top, face, 0, line_colour);
@@ -216,11 +235,12 @@ void Regenerate(Design& design) {
 
     if (!design.edit1.empty()) {
       CaptionStyle style;
-      style.fontx = design.fontx.Value();
-      style.fonty = design.fonty.Value();
+      style.fontx = Scaled(design.fontx.Value(), scale);
+      style.fonty = Scaled(design.fonty.Value(), scale);
       style.B0 = B0;
-      style.L = design.tleft.Value();
-      style.R = design.tright.Value();
+      style.L = Scaled(design.tleft.Value(), scale);
+      style.R = Scaled(design.tright.Value(), scale);
+      style.scale = scale;
       style.C = design.tt.Value();
       style.shadow_mode = !design.ToolButton7 ? 0 : design.StrongShadow ? 2 : 1;
       style.shadow_colour = design.shadowcolor;
@@ -253,7 +273,16 @@ void Regenerate(Design& design) {
   design.Image8 = std::move(over);
   design.Image5 = std::move(strip);
 
-  BuildTemplateSettingsText(design);
+  if (settings_text) BuildTemplateSettingsText(design);
+}
+
+}  // namespace
+
+void Regenerate(Design& design) { Run(design, 1, true); }
+
+void RegenerateScaled(Design& design, int scale) {
+  if (scale < 1) throw Error("The scale of a drawing must be at least 1, not " + std::to_string(scale));
+  Run(design, scale, scale == 1);
 }
 
 bool RestoreDefaultSize(Design& design) {

@@ -9,6 +9,7 @@ namespace corvanti {
 
 const char kLineColourKey[] = "Button1-Text.style.color";
 const char kCharsetKey[] = "Button1-Text.charset";
+const char kLineLinkKey[] = "Button1-Text.link";
 
 namespace {
 

@@ -47,6 +47,9 @@ const Setting* FindSetting(std::string_view key);
 
 // The key of a caption line's face colour, before the line number.
 extern const char kLineColourKey[];
+// The key of a caption line's link (web export), before the line number; written only for
+// lines that have one.
+extern const char kLineLinkKey[];
 // Written only when the caption or the font name holds a character that Windows-1252
 // cannot store; both are then stored as UTF-8.
 extern const char kCharsetKey[];

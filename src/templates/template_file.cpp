@@ -24,6 +24,7 @@ const char kUtf8[] = "UTF-8";
 struct StoredText {
   std::string caption;
   std::string fontname;
+  std::string links;
   bool utf8 = false;
 };
 
@@ -31,8 +32,9 @@ StoredText EncodeText(const Design& d) {
   const std::string fontname = TextBefore(d.fontname, "=");
   std::optional<std::string> caption = Utf8ToCp1252(d.edit1);
   std::optional<std::string> font = Utf8ToCp1252(fontname);
-  if (caption && font) return {std::move(*caption), std::move(*font), false};
-  return {d.edit1, fontname, true};
+  std::optional<std::string> links = Utf8ToCp1252(d.links);
+  if (caption && font && links) return {std::move(*caption), std::move(*font), std::move(*links), false};
+  return {d.edit1, fontname, d.links, true};
 }
 
 std::string DecodeText(const std::string& stored, bool utf8) {
@@ -185,6 +187,13 @@ void BuildTemplateSettingsText(Design& design) {
       searched = std::string::npos;
     }
   }
+  // Links only for the lines that have one, so a design without links keeps the bytes it
+  // always had.
+  const std::vector<std::string> links = CaptionLines(text.links);
+  const std::size_t caption_lines = CaptionLines(d.edit1).size();
+  for (std::size_t line = 0; line < links.size() && line < caption_lines; ++line) {
+    if (!links[line].empty()) PutTagValue(memo, kLineLinkKey + std::to_string(line), links[line]);
+  }
   design.Memo1 = std::move(memo);
 }
 
@@ -300,8 +309,20 @@ void LoadTemplate(Design& design, const std::filesystem::path& path, const Regen
   if (HasTag(design.Memo1, "Button1-Text")) {
     design.edit1 = DecodeText(GetTagValue(design.Memo1, "Button1-Text"), utf8);
   }
-  const std::size_t lines = std::min<std::size_t>(CaptionLines(design.edit1).size(),
-                                                  static_cast<std::size_t>(kLineColourCount));
+  // Each line's link by its whole tag (line 1's is no part of line 10's); a template
+  // without links leaves none from the design before.
+  const std::size_t caption_lines = CaptionLines(design.edit1).size();
+  std::string links;
+  std::size_t linked = 0;
+  for (std::size_t line = 0; line < caption_lines; ++line) {
+    const std::string key = kLineLinkKey + std::to_string(line);
+    if (!HasTag(design.Memo1, key)) continue;
+    for (; linked < line; ++linked) links += "\r\n";
+    links += DecodeText(GetTagValue(design.Memo1, key), utf8);
+  }
+  design.links = std::move(links);
+
+  const std::size_t lines = std::min<std::size_t>(caption_lines, static_cast<std::size_t>(kLineColourCount));
   for (std::size_t line = 0; line < lines; ++line) {
     const std::string key = kLineColourKey + std::to_string(line);
     // Found by the bare key: line 1's key also matches inside line 10's.

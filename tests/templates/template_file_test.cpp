@@ -556,6 +556,24 @@ TEST_F(LoadTemplateTest, TextIsWindows1252UnlessItNeedsUtf8) {
   EXPECT_EQ(design.edit1, "\u00E9t\u00E9");
 }
 
+TEST_F(LoadTemplateTest, LinksAreElementsOfTheirOwnForTheLinesThatHaveOne) {
+  design.edit1 = "A\r\nB\r\nC\r\nD\r\nE\r\nF\r\nG\r\nH\r\nI\r\nJ\r\nK";
+  design.links = "https://a.example/\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n/k\r\nno line";
+  BuildTemplateSettingsText(design);
+  EXPECT_EQ(GetTagValue(design.Memo1, "Button1-Text.link0"), "https://a.example/");
+  EXPECT_EQ(GetTagValue(design.Memo1, "Button1-Text.link10"), "/k");
+  EXPECT_EQ(design.Memo1.find("LINK1>"), std::string::npos);
+  EXPECT_EQ(design.Memo1.find("no line"), std::string::npos);
+  const std::string memo = design.Memo1;
+  design.links = "stale";
+  Load(Write(Embedded(memo, masterBmp, masterBmp)));
+  EXPECT_EQ(design.links, "https://a.example/\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n/k");
+  // Without links a design keeps its old bytes, and a load clears the links before.
+  design.links.clear();
+  BuildTemplateSettingsText(design);
+  EXPECT_EQ(design.Memo1.find("LINK"), std::string::npos);
+}
+
 TEST_F(LoadTemplateTest, EmbeddedBackgroundIsRestoredByItsNameOnly) {
   const Picture before = SolidPicture(3, 3, 1);
   design.Image7 = before;
