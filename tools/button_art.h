@@ -7,11 +7,17 @@
 // grey-level difference from the centre pixel) to the new colour. So everything drawn on
 // the face is grey relief over one base colour, and everything that must keep its own
 // colour (borders, the transparent surround) lies outside the face.
+//
+// In the mouse-over state the renderer adds 50 to every face pixel except those that hold
+// the centre colour exactly, which keep the plain front colour. The centre pixel is always
+// one of them, so a face filled with a colour carries a lens of that one colour around its
+// centre, and lies 50 below it elsewhere: on mouse-over the rest rises to the lens.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,13 +118,18 @@ struct ButtonStyle {
   Rgb borderInner{};         // the ring's colour at its inner edge (lerped across the ring)
   bool borderGradient = false;
   double borderTopLift = 0;  // the ring gets lighter toward the top by this much
-  Rgb face{40, 90, 180};     // the base colour of the face (the centre pixel)
-  // Relief, in grey levels added to the face:
+  Rgb face{40, 90, 180};     // the base colour of the face (the centre pixel, without lens)
+  // The flat lens over the upper part of the face, down to the centre row. Faces filled
+  // from a background picture need none: there every face pixel lights up.
+  bool lens = true;
+  std::optional<Rgb> lensColour;  // the centre colour; by default LensColour(face)
+  double lensInset = 1.5;    // how far the lens stays inside the edge of the face
+  // Relief, in grey levels added to the face (outside the lens):
   double gradient = 30;      // top lighter, bottom darker, linear over the height
-  double gloss = 0;          // a bright band over the upper part
+  double gloss = 0;          // a bright band over the upper part (faces without lens)
   double glossEnd = 0.48;    // where the band ends, as a fraction of the height
   double glossFade = 0.5;    // how much of the band fades toward its lower end
-  double glossInset = 0;     // > 0: the band is a rounded lens this far inside the outline
+  double glossInset = 0;     // > 0: the band is rounded and stays this far inside the outline
   double bevel = 0;          // raised (positive) or sunken (negative) bevel strength
   double bevelWidth = 2.5;
   double innerLine = 0;      // a bright line just inside the ring
@@ -138,6 +149,23 @@ inline constexpr Colour kAlphaFace = 0xFFFFFF;
 inline constexpr Colour kAlphaRing = 0x808080;
 inline constexpr Colour kAlphaOutside = 0x000000;
 
+// The lens of a face: the face colour raised by 50 grey levels on average over the
+// channels (the renderer's relief is that average), in whole levels that add up to exactly
+// 150; channels that reach white pass the rest on to the others.
+inline Rgb LensColour(Rgb face) {
+  int c[3] = {Clamp255(face.r), Clamp255(face.g), Clamp255(face.b)};
+  for (int left = 150, i = 0, full = 0; left > 0 && full < 3; i = (i + 1) % 3) {
+    if (c[i] < 255) {
+      ++c[i];
+      --left;
+      full = 0;
+    } else {
+      ++full;
+    }
+  }
+  return {double(c[0]), double(c[1]), double(c[2])};
+}
+
 inline TemplatePictures DrawTemplate(const ButtonStyle& s) {
   const int W = s.width, H = s.height;
   const double m = s.margin;
@@ -145,13 +173,13 @@ inline TemplatePictures DrawTemplate(const ButtonStyle& s) {
                       : RoundedRect(m, m, W - m, H - m, s.radius, s.radius, s.radius, s.radius);
   TemplatePictures out{Picture(W, H), Picture(W, H)};
 
-  // The gloss lens: a rounded band across the upper part, inside the outline.
+  // The gloss band with an inset: a rounded band across the upper part, inside the outline.
   const double li = s.glossInset;
-  const double lens_top = m + li * 0.5, lens_bottom = H * s.glossEnd;
-  const double lens_r = std::max(0.0, std::min(s.radius, (lens_bottom - lens_top) / 2) - 0.5);
-  Sdf lens = RoundedRect(m + li, lens_top, W - m - li, lens_bottom,
-                         s.shape ? (lens_bottom - lens_top) / 2 : lens_r,
-                         s.shape ? (lens_bottom - lens_top) / 2 : lens_r, 1, 1);
+  const double band_top = m + li * 0.5, band_bottom = H * s.glossEnd;
+  const double band_r = std::max(0.0, std::min(s.radius, (band_bottom - band_top) / 2) - 0.5);
+  Sdf band = RoundedRect(m + li, band_top, W - m - li, band_bottom,
+                         s.shape ? (band_bottom - band_top) / 2 : band_r,
+                         s.shape ? (band_bottom - band_top) / 2 : band_r, 1, 1);
 
   // Light comes from above, a little from the left.
   const double lx = -0.35, ly = -0.94;
@@ -161,7 +189,7 @@ inline TemplatePictures DrawTemplate(const ButtonStyle& s) {
     if (s.gloss != 0 && v < s.glossEnd) {
       double t = v / s.glossEnd;
       double weight = 1;
-      if (s.glossInset > 0) weight = Clamp01(0.5 - lens(x, y));
+      if (s.glossInset > 0) weight = Clamp01(0.5 - band(x, y));
       rel += s.gloss * (1 - s.glossFade * t * t) * weight;
     }
     if (s.bottomGlow != 0) rel += s.bottomGlow * SmoothStep(0.6, 1.0, v);
@@ -187,7 +215,16 @@ inline TemplatePictures DrawTemplate(const ButtonStyle& s) {
 
   // The face is every pixel whose centre lies at least `border` inside the outline.
   auto depth_of = [&](double x, double y) { return -shape(x, y) - s.border; };
-  const double cx = (W / 2) + 0.5, cy = (H / 2) + 0.5;
+  // The lens ends with the centre row: the centre of a template fitted to another size
+  // comes from that row or one of the two above it, so it still falls inside. The face
+  // just below the lens is the face colour itself and meets the lens evenly on mouse-over;
+  // without a lens the centre pixel is the face colour.
+  const double lens_bottom = H / 2 + 1;
+  const Rgb lens_colour = s.lensColour ? *s.lensColour : LensColour(s.face);
+  auto in_lens = [&](double x, double y) {
+    return s.lens && y < lens_bottom && depth_of(x, y) >= s.lensInset;
+  };
+  const double cx = (W / 2) + 0.5, cy = s.lens ? lens_bottom + 0.5 : (H / 2) + 0.5;
   const double centre_relief = relief_at(cx, cy, depth_of(cx, cy), nullptr);
 
   for (int y = 0; y < H; ++y) {
@@ -198,7 +235,10 @@ inline TemplatePictures DrawTemplate(const ButtonStyle& s) {
       double depth = -sd - s.border;
       Rgb colour;
       Colour mark;
-      if (depth >= 0) {
+      if (depth >= 0 && in_lens(px, py)) {
+        colour = lens_colour;
+        mark = kAlphaFace;
+      } else if (depth >= 0) {
         bool in_face = true;
         double rel = relief_at(px, py, depth, &in_face) - centre_relief;
         // The face edge cannot blend with the ring (the face is recoloured), so soften it
@@ -221,14 +261,15 @@ inline TemplatePictures DrawTemplate(const ButtonStyle& s) {
     }
   }
 
-  // Only the centre pixel may hold the centre colour exactly: the renderer keeps such
-  // pixels unbrightened in the mouse-over state, so a flat face would not light up.
+  // Only the lens (or the centre pixel) may hold the centre colour exactly: the renderer
+  // keeps such pixels unbrightened in the mouse-over state, so any other would stay dark
+  // among brightened neighbours.
   const int ccx = W / 2, ccy = H / 2;
   const Colour centre = out.master.Pixel(ccx, ccy);
   for (int y = 0; y < H; ++y) {
     for (int x = 0; x < W; ++x) {
-      if ((x != ccx || y != ccy) && out.alpha.Pixel(x, y) == kAlphaFace &&
-          out.master.Pixel(x, y) == centre) {
+      const bool flat = s.lens ? in_lens(x + 0.5, y + 0.5) : x == ccx && y == ccy;
+      if (!flat && out.alpha.Pixel(x, y) == kAlphaFace && out.master.Pixel(x, y) == centre) {
         int b = BlueOf(centre);
         out.master.SetPixel(x, y, MakeColour(RedOf(centre), GreenOf(centre), b < 255 ? b + 1 : b - 1));
       }

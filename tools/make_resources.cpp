@@ -87,8 +87,9 @@ QImage ToQImage(const Picture& p) {
   return img;
 }
 
-// 203 x 19, a dark plum face with a soft gloss in a thin dark ring; the surround is the key
-// colour blue 128, green 0, red 255.
+// 203 x 19, a dark plum face under a plum lens in a thin dark ring; the surround is the key
+// colour blue 128, green 0, red 255. The lens holds the centre, the colour the program shows
+// as the template's face colour before any template is loaded.
 art::TemplatePictures BuiltInTemplate() {
   art::ButtonStyle s;
   s.width = 203;
@@ -96,11 +97,9 @@ art::TemplatePictures BuiltInTemplate() {
   s.radius = 5;
   s.border = 1.1;
   s.borderColour = {52, 8, 34};
-  s.face = {128, 0, 64};
+  s.lensColour = art::Rgb{128, 0, 64};
+  s.face = {28, 0, 14};  // 50 below the lens on average over the channels
   s.gradient = 24;
-  s.gloss = 46;
-  s.glossEnd = 0.47;
-  s.glossFade = 0.6;
   s.innerLine = 22;
   s.edgeShade = 30;
   s.key = {255, 0, 128};

@@ -169,7 +169,8 @@ struct TemplateSpec {
   int nudgeY = 0;
   int centreWidth = 0;     // the width a centred caption is centred in (0: the button's)
   std::string background;  // a picture of Backgrounds() the faces are filled from
-  std::vector<Colour> lineColours;  // per caption line; the rest take the template's own
+  std::vector<Colour> lineColours;  // face colours per caption line; the rest take the
+                                    // template's own
 };
 
 Colour C(int r, int g, int b) { return MakeColour(r, g, b); }
@@ -187,9 +188,6 @@ std::vector<TemplateSpec> Templates() {
     s.style.borderColour = {22, 44, 92};
     s.style.face = {44, 104, 196};
     s.style.gradient = 34;
-    s.style.gloss = 58;
-    s.style.glossEnd = 0.5;
-    s.style.glossFade = 0.55;
     s.style.innerLine = 26;
     s.style.bottomGlow = 22;
     s.style.edgeShade = 30;
@@ -230,9 +228,6 @@ std::vector<TemplateSpec> Templates() {
     s.style.borderColour = {16, 80, 40};
     s.style.face = {36, 150, 80};
     s.style.gradient = 40;
-    s.style.gloss = 64;
-    s.style.glossEnd = 0.46;
-    s.style.glossFade = 0.3;
     s.style.innerLine = 30;
     s.style.edgeShade = 28;
     s.style.key = {255, 0, 255};
@@ -252,8 +247,6 @@ std::vector<TemplateSpec> Templates() {
     s.style.borderColour = {150, 50, 10};
     s.style.face = {234, 120, 40};
     s.style.gradient = 70;
-    s.style.gloss = 18;
-    s.style.glossEnd = 0.55;
     s.style.innerLine = 36;
     s.style.edgeShade = 26;
     s.style.key = {0, 255, 255};
@@ -346,8 +339,6 @@ std::vector<TemplateSpec> Templates() {
     s.style.borderColour = {40, 70, 130};
     s.style.face = {92, 140, 214};
     s.style.gradient = 44;
-    s.style.gloss = 30;
-    s.style.glossEnd = 0.42;
     s.style.innerLine = 30;
     s.style.edgeShade = 24;
     s.style.key = {255, 0, 255};
@@ -391,9 +382,6 @@ std::vector<TemplateSpec> Templates() {
     s.style.borderColour = {150, 70, 0};
     s.style.face = {244, 140, 20};
     s.style.gradient = 30;
-    s.style.gloss = 60;
-    s.style.glossEnd = 0.48;
-    s.style.glossFade = 0.2;
     s.style.edgeShade = 24;
     s.style.key = {0, 0, 255};
     s.captions = "Buy\r\nCart\r\nLogin\r\nFAQ\r\nMore";
@@ -436,10 +424,7 @@ std::vector<TemplateSpec> Templates() {
     s.style.borderColour = {20, 80, 150};
     s.style.face = {24, 112, 206};
     s.style.gradient = -16;
-    s.style.gloss = 96;
-    s.style.glossEnd = 0.5;
-    s.style.glossFade = 0.6;
-    s.style.glossInset = 6;
+    s.style.lensInset = 3;
     s.style.bottomGlow = 52;
     s.style.edgeShade = 34;
     s.style.key = {255, 0, 255};
@@ -459,9 +444,6 @@ std::vector<TemplateSpec> Templates() {
     s.style.borderColour = {10, 10, 12};
     s.style.face = {64, 66, 72};
     s.style.gradient = 36;
-    s.style.gloss = 46;
-    s.style.glossEnd = 0.45;
-    s.style.glossFade = 0.4;
     s.style.innerLine = 34;
     s.style.edgeShade = 20;
     s.style.key = {255, 0, 255};
@@ -510,10 +492,7 @@ std::vector<TemplateSpec> Templates() {
     s.style.borderColour = {110, 20, 20};
     s.style.face = {206, 44, 40};
     s.style.gradient = 40;
-    s.style.gloss = 80;
-    s.style.glossEnd = 0.5;
-    s.style.glossFade = 0.8;
-    s.style.glossInset = 5;
+    s.style.lensInset = 3;
     s.style.bottomGlow = 40;
     s.style.edgeShade = 30;
     s.style.key = {255, 0, 255};
@@ -541,9 +520,6 @@ std::vector<TemplateSpec> Templates() {
     s.style.borderColour = {20, 90, 40};
     s.style.face = {60, 170, 80};
     s.style.gradient = 44;
-    s.style.gloss = 40;
-    s.style.glossEnd = 0.5;
-    s.style.glossFade = 0.5;
     s.style.innerLine = 24;
     s.style.edgeShade = 26;
     s.style.key = {255, 0, 255};
@@ -646,40 +622,6 @@ void PlaceCaption(const TemplateSpec& s, Design& d) {
                                                                              : (span - block) / 2;
   fontx += s.nudgeX;
 
-  // The renderer leaves a face pixel that equals the master's centre colour unbrightened in
-  // the mouse-over state, and only the centre pixel does. Where a colour fills the faces,
-  // let the captions cover that pixel where a nudge of a pixel or two allows.
-  if (s.background.empty()) {
-    in.lines = CaptionLines(s.captions);
-    in.centre = s.align == Align::kCentre;
-    in.right = s.align == Align::kRight;
-    in.H = H;
-    Picture lines;
-    BuildTextMask(in, lines);
-    auto uncovered = [&](int fx, int fy) {
-      int count = 0;
-      for (int i = 0; i < static_cast<int>(in.lines.size()); ++i) {
-        int mx = W / 2 - fx, my = i * H + H / 2 - fy;
-        bool covered = lines.Contains(mx, my) && BlueOf(lines.Pixel(mx, my)) >= 150;
-        count += covered ? 0 : 1;
-      }
-      return count;
-    };
-    int best_x = fontx, best_y = fonty, best = uncovered(fontx, fonty) * 100;
-    for (int dy = -1; dy <= 1; ++dy) {
-      for (int dx = -2; dx <= 2; ++dx) {
-        int score = uncovered(fontx + dx, fonty + dy) * 100 + std::abs(dx) + 2 * std::abs(dy);
-        if (score < best) {
-          best = score;
-          best_x = fontx + dx;
-          best_y = fonty + dy;
-        }
-      }
-    }
-    std::printf("    centre pixel bare on %d of %zu captions\n", best / 100, in.lines.size());
-    fontx = best_x;
-    fonty = best_y;
-  }
   d.fontx.SetValue(std::max(0, fontx));
   d.fonty.SetValue(std::max(0, fonty));
 }
@@ -694,7 +636,10 @@ std::string TemplateBytes(const Design& d, const std::string& master, const std:
 void WriteTemplate(const TemplateSpec& s, const std::vector<BackgroundSpec>& backgrounds,
                    const std::vector<std::string>& background_bytes, const fs::path& data) {
   std::printf("  %s  %dx%d\n", s.path.c_str(), s.style.width, s.style.height);
-  art::TemplatePictures pics = art::DrawTemplate(s.style);
+  // Faces filled with a colour carry the lens that keeps their mouse-over state even.
+  art::ButtonStyle style = s.style;
+  style.lens = s.background.empty();
+  art::TemplatePictures pics = art::DrawTemplate(style);
   Design d;
   d.buttonwidth.SetValue(s.style.width);
   d.buttonheight.SetValue(s.style.height);
@@ -725,8 +670,12 @@ void WriteTemplate(const TemplateSpec& s, const std::vector<BackgroundSpec>& bac
 
   const Colour own = pics.master.Pixel(s.style.width / 2, s.style.height / 2);
   d.LineColors.fill(own);
+  // A line's colour is the colour of its lens, from which the rest of its face lies 50
+  // below, as the template's own face lies below its lens.
   for (std::size_t i = 0; i < s.lineColours.size() && i < d.LineColors.size(); ++i) {
-    d.LineColors[i] = s.lineColours[i];
+    const Colour c = s.lineColours[i];
+    const Rgb face{double(RedOf(c)), double(GreenOf(c)), double(BlueOf(c))};
+    d.LineColors[i] = style.lens ? art::ToColour(art::LensColour(face)) : c;
   }
   PlaceCaption(s, d);
   BuildTemplateSettingsText(d);

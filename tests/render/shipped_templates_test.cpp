@@ -199,6 +199,55 @@ TEST(ShippedTemplates, EachLoadsAndRendersLikeAButton) {
   }
 }
 
+TEST(ShippedTemplates, CentreDoesNotStandOutOnMouseOver) {
+  // The renderer leaves face pixels that hold the master's centre colour exactly (the centre
+  // among them) unbrightened on mouse-over. So a face filled with a colour must be even
+  // around its centre in both states, and a face filled from a picture must light up at its
+  // centre: at the template's own size and fitted to another.
+  test::EnsureGuiApplication();
+  for (const fs::path& file : ShippedTemplates()) {
+    SCOPED_TRACE(file.string());
+    test::TempDir app;
+    LayAppFolder(app.path());
+    Design design = StartupDesign(app.path());
+    ASSERT_NO_THROW(LoadTemplate(design, file, [](Design& d) { Regenerate(d); }));
+    // The same buttons without captions, which would hide the centre.
+    const int N = static_cast<int>(CaptionLines(design.edit1).size());
+    design.edit1.clear();
+    for (int i = 0; i < N; ++i) design.edit1 += "\r\n";
+    design.SelectedLine = kNoLineSelected;
+    const int W0 = design.buttonwidth.Value(), H0 = design.buttonheight.Value();
+    for (const auto& [w, h] : {std::pair{W0, H0}, std::pair{W0 * 3 / 2, H0 * 5 / 4}}) {
+      design.buttonwidth.SetValue(w);
+      design.buttonheight.SetValue(h);
+      Regenerate(design);
+      const int W = design.ImageSource.Width(), H = design.ImageSource.Height();
+      ASSERT_EQ(W, w);
+      const Colour face_mark = design.ImageShadow.Pixel(W / 2, H / 2);
+      for (int i = 0; i < N; ++i) {
+        const int cx = W / 2, cy = i * H + H / 2;
+        const Colour normal = design.Image2.Pixel(cx, cy), over = design.Image8.Pixel(cx, cy);
+        if (design.bgpicture) {
+          EXPECT_GT(Brightness(over), Brightness(normal)) << w << " x " << h << ", line " << i;
+          continue;
+        }
+        for (int dy = -1; dy <= 1; ++dy) {
+          for (int dx = -1; dx <= 1; ++dx) {
+            if (design.ImageShadow.Pixel(cx + dx, H / 2 + dy) != face_mark) continue;
+            EXPECT_EQ(design.Image8.Pixel(cx + dx, cy + dy), over)
+                << w << " x " << h << ", line " << i << ", neighbour " << dx << ", " << dy;
+            // Below the centre the normal face may step down: the mouse-over evens it out.
+            if (dy <= 0) {
+              EXPECT_EQ(design.Image2.Pixel(cx + dx, cy + dy), normal)
+                  << w << " x " << h << ", line " << i << ", neighbour " << dx << ", " << dy;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(ShippedBackgrounds, AllThreeFormatsLargePicturesAndTiles) {
   std::set<std::string> formats;
   int large = 0, tiles = 0, count = 0;
