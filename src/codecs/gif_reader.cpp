@@ -84,7 +84,8 @@ class CodeStream {
 
 // Decodes the frame's pixels in the order they are stored. Data that ends before the frame
 // is full leaves the remaining pixels at index 0; a code that no table entry can explain is
-// an error rather than a guess.
+// an error rather than a guess. A minimum code size above 8 makes room for literal codes past
+// 255, which no colour table holds: those are errors too.
 void DecodeLzw(ByteReader& in, int min_code_size, std::vector<std::uint8_t>& out) {
   constexpr int kMaxCodes = 4096;
   std::vector<std::uint16_t> prefix(kMaxCodes);
@@ -111,7 +112,7 @@ void DecodeLzw(ByteReader& in, int min_code_size, std::vector<std::uint8_t>& out
       continue;
     }
     if (previous < 0) {
-      if (code > clear) Corrupt();
+      if (code > clear || code > 255) Corrupt();
       first = static_cast<std::uint8_t>(code);
       out[filled++] = first;
       previous = code;
@@ -129,6 +130,7 @@ void DecodeLzw(ByteReader& in, int min_code_size, std::vector<std::uint8_t>& out
       stack[depth++] = suffix[static_cast<std::size_t>(walk)];
       walk = prefix[static_cast<std::size_t>(walk)];
     }
+    if (walk > 255) Corrupt();
     first = static_cast<std::uint8_t>(walk);
     stack[depth++] = first;
     while (depth > 0 && filled < total) out[filled++] = stack[--depth];
@@ -215,7 +217,9 @@ DecodedPicture ReadGif(std::string_view bytes, std::int64_t max_pixels) {
         (flags & 0x80) ? in.ColourTable(2 << (flags & 7)) : global_table;
     const bool interlaced = (flags & 0x40) != 0;
     const int min_code_size = in.Byte();
-    if (min_code_size < 1 || min_code_size > 8) Corrupt();
+    // Codes are at most 12 bits wide, so 11 is the largest minimum code size. Some writers
+    // go above 8 with 256 colours or fewer; other decoders show their files, and so does this.
+    if (min_code_size < 1 || min_code_size > 11) Corrupt();
 
     std::vector<std::uint8_t> stored(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
     DecodeLzw(in, min_code_size, stored);

@@ -412,6 +412,32 @@ TEST(GifReader, FramePartsOutsideTheScreenAreClipped) {
   EXPECT_EQ(d.indices, want);
 }
 
+TEST(GifReader, MinimumCodeSizesUpTo11) {
+  // A 3 x 1 frame with a two-colour table and 10-bit codes (minimum code size 9): clear (512),
+  // 1, 0, then code 514 for the string "1 0" made by the first two, and the end code.
+  auto gif = [](int literal) {
+    std::string g("GIF89a\x03\x00\x01\x00\x80\x00\x00"
+                  "\x00\x00\x00\xFF\xFF\xFF"
+                  "\x2C\x00\x00\x00\x00\x03\x00\x01\x00\x00\x09",
+                  30);
+    std::string data;
+    std::uint32_t acc = 0;
+    int bits = 0;
+    for (int c : {512, 1, literal, 514, 513}) {
+      acc |= static_cast<std::uint32_t>(c) << bits;
+      for (bits += 10; bits >= 8; bits -= 8, acc >>= 8) data.push_back(static_cast<char>(acc & 0xFF));
+    }
+    if (bits > 0) data.push_back(static_cast<char>(acc & 0xFF));
+    g.push_back(static_cast<char>(data.size()));
+    return g + data + std::string("\x00\x3B", 2);
+  };
+  const DecodedPicture d = ReadGif(gif(0));
+  ASSERT_EQ(d.width, 3);
+  EXPECT_EQ(d.indices, (std::vector<std::uint8_t>{1, 0, 1}));
+  // A literal past 255 names no colour of any table.
+  EXPECT_EQ(ErrorOf([&] { ReadGif(gif(300)); }), "Invalid GIF data");
+}
+
 TEST(GifReader, FindsTheSignatureFourBytesOn) {
   const std::string plain = CorpusBytes("plain.gif");
   EXPECT_EQ(ToPicture24(ReadGif("\x01\x02\x03\x04" + plain)), ToPicture24(ReadGif(plain)));
