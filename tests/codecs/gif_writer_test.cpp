@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -641,6 +643,65 @@ TEST(GifWriterDecode, KeyColourPixelsAreTransparentAndOthersKeepTheirColour) {
         EXPECT_EQ(image.pixel(x, y), qRgb(RedOf(c), GreenOf(c), BlueOf(c)));
       }
     }
+  }
+}
+
+// ---- Reference files ----------------------------------------------------------------------
+
+// Files the writer made, kept byte for byte. The tests above rebuild the expected frame from
+// the writer's own steps, so only these notice a change in the order the quantizer merges,
+// the palette order, the sort by use or the codes. A change of the bytes on purpose remakes
+// them with CORVANTI_REMAKE_GIF_REFERENCES=1 set.
+
+std::filesystem::path ReferenceDir() { return test::TestDataDir() / "codecs" / "reference"; }
+
+// Gradients with noise from the generator's own numbers (which the standard fixes), far more
+// than 256 colours: a photograph as the quantizer sees one.
+Picture NoisyPhoto() {
+  Picture p(96, 64);
+  std::mt19937 random(11);
+  auto noisy = [&](int v) { return std::clamp(v + static_cast<int>(random() % 25) - 12, 0, 255); };
+  for (int y = 0; y < p.Height(); ++y) {
+    for (int x = 0; x < p.Width(); ++x) {
+      const int r = noisy(x * 255 / 95);
+      const int g = noisy(y * 255 / 63);
+      const int b = noisy(((x / 12 + y / 8) % 2) * 90 + 80);
+      p.SetPixel(x, y, MakeColour(r, g, b));
+    }
+  }
+  return p;
+}
+
+// The stack the window starts with, three lines, as the regeneration drew it (24 bits).
+Picture ButtonStack() {
+  const QImage image = QImage(QString::fromStdString((ReferenceDir() / "stack.png").string()))
+                           .convertToFormat(QImage::Format_RGB888);
+  Picture p(image.width(), image.height());
+  for (int y = 0; y < p.Height(); ++y) {
+    for (int x = 0; x < p.Width(); ++x) {
+      const QRgb c = image.pixel(x, y);
+      p.SetPixel(x, y, MakeColour(qRed(c), qGreen(c), qBlue(c)));
+    }
+  }
+  return p;
+}
+
+TEST(GifWriterReference, FilesStayByteForByte) {
+  const Picture photo = NoisyPhoto();
+  const Picture stack = ButtonStack();
+  ASSERT_FALSE(stack.Empty());
+  const struct {
+    const char* file;
+    const Picture& picture;
+    GifTransparency kind;
+  } cases[] = {{"photo.gif", photo, GifTransparency::kNone},
+               {"stack_key.gif", stack, GifTransparency::kKeyColour},
+               {"stack_corner.gif", stack, GifTransparency::kTopLeftIndex}};
+  const bool remake = std::getenv("CORVANTI_REMAKE_GIF_REFERENCES") != nullptr;
+  for (const auto& c : cases) {
+    const std::string bytes = EncodeGif(c.picture, c.kind);
+    if (remake) ReplaceFile(ReferenceDir() / c.file, bytes);
+    EXPECT_TRUE(bytes == ReadFileBytes(ReferenceDir() / c.file)) << c.file;
   }
 }
 
