@@ -1,24 +1,14 @@
-# corvanti_module(name deps...): a static library of src/<name>/*.cpp (an interface
-# library while the folder has no sources yet).
+# corvanti_module(name deps...): the static library of src/<name>/*.cpp.
 function(corvanti_module name)
-  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${name}/*.cpp ${CMAKE_SOURCE_DIR}/src/${name}/*.qrc)
-  if(srcs)
-    add_library(corvanti_${name} STATIC ${srcs})
-    target_include_directories(corvanti_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(corvanti_${name} PUBLIC ${ARGN})
-  else()
-    add_library(corvanti_${name} INTERFACE)
-    target_include_directories(corvanti_${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(corvanti_${name} INTERFACE ${ARGN})
-  endif()
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${name}/*.cpp)
+  add_library(corvanti_${name} STATIC ${srcs})
+  target_include_directories(corvanti_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(corvanti_${name} PUBLIC ${ARGN})
 endfunction()
 
 # corvanti_test_folder(folder deps...): one GoogleTest program per folder of tests/.
 function(corvanti_test_folder folder)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp)
-  if(NOT srcs)
-    return()
-  endif()
   add_executable(${folder}_tests ${srcs})
   target_include_directories(${folder}_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${folder}_tests PRIVATE ${ARGN} corvanti_testsupport GTest::gtest GTest::gmock)
