@@ -1,18 +1,9 @@
 # Script mode: writes OUTPUT, a C++ source that holds the bytes of INPUT as the array
-# corvanti::embedded::k<NAME> with its size k<NAME>Size. A missing input gives an empty
-# array, so the tool that draws the resources can be built before they exist.
-if(EXISTS "${INPUT}")
-  file(READ "${INPUT}" hex HEX)
-else()
-  message(WARNING "embed_file: ${INPUT} does not exist; embedding no bytes")
-  set(hex "")
-endif()
+# corvanti::embedded::k<NAME> with its size k<NAME>Size.
+file(READ "${INPUT}" hex HEX)
 string(LENGTH "${hex}" hex_length)
 math(EXPR size "${hex_length} / 2")
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," body "${hex}")
-if(size EQUAL 0)
-  set(body "0")
-endif()
 set(text "// Generated from ${INPUT} by cmake/embed_file.cmake; do not edit.\n")
 string(APPEND text "#include <cstddef>\n\nnamespace corvanti::embedded {\n")
 string(APPEND text "extern const unsigned char k${NAME}[];\nextern const std::size_t k${NAME}Size;\n")
