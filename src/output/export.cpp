@@ -20,7 +20,7 @@ std::string BaseNameOf(const std::filesystem::path& path) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// P with the extension of its last component replaced by suffix.
+// The path with the extension of its last component replaced by suffix.
 std::filesystem::path WithSuffix(const std::filesystem::path& path, const std::string& suffix) {
   return path.parent_path() / (BaseNameOf(path) + suffix);
 }
@@ -45,7 +45,7 @@ std::string EncodeForPage(const std::string& name) {
   return out;
 }
 
-// Strip k (from 1) of a stack of buttons of height h, cut one to one. A stack shorter
+// Strip k (from 1) of a stack of buttons `height` rows high, cut one to one. A stack shorter
 // than it should be leaves the missing rows black rather than reading past its end.
 Picture Strip(const Picture& stack, int k, int width, int height) {
   Picture strip(width, height);
