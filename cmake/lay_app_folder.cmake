@@ -1,7 +1,8 @@
 # Copies data/ next to the executables; temp/ always exists, empty at first.
 file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*)
 foreach(f ${files})
-  if(f MATCHES "(^|/)\\.gitkeep$")
+  # desktop/ holds what an install gives the desktop (cmake/install.cmake), not app data.
+  if(f MATCHES "(^|/)\\.gitkeep$" OR f MATCHES "^desktop/")
     continue()
   endif()
   configure_file(${SRC}/${f} ${DST}/${f} COPYONLY)
