@@ -14,6 +14,7 @@
 
 #include "cli/cli.h"
 #include "codecs/error.h"
+#include "design/app_paths.h"
 #include "design/design.h"
 #include "design/numeric_field.h"
 #include "design/text_encoding.h"
@@ -184,14 +185,17 @@ int RunRender(const std::vector<std::string>& args) {
   static char name[] = "corvanti-cli";
   static char* argv[] = {name, nullptr};
   QGuiApplication app(argc, argv);
-  const fs::path exe_folder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+  // The shipped templates, backgrounds and page pattern: beside the program in its build
+  // folder, in share/corvanti/ when installed. Scratch files stay in this run's own folder.
+  const AppPaths paths =
+      ResolveAppPaths(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 
   // Read before anything is written, so a missing caption file leaves no trace.
   std::string caption;
   if (has_text_file) caption = WithCrLfLineEnds(TextFromUnknownBytes(ReadWholeFile(text_file)));
 
   const ScratchFolder scratch;
-  Design design = StartupDesign(exe_folder);
+  Design design = StartupDesign(paths.dataFolder);
   design.tempFolder = scratch.path();
   // A file that is no template fails here with its message; nothing is written.
   LoadTemplate(design, positional[0], kNoRegeneration);
