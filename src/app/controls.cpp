@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPlainTextEdit>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
 
@@ -49,6 +50,22 @@ QString FromBytes(const std::string& bytes) {
 std::string ToBytes(const QString& text) {
   const QByteArray bytes = text.toUtf8();
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString CaptionToWidget(const std::string& text) {
+  QString shown = FromBytes(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return shown;
+}
+
+std::string CaptionFromWidget(const QPlainTextEdit* edit) {
+  // toRawText keeps every character as typed (toPlainText would turn U+00A0 into a blank).
+  QString text = edit->document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+  text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  return ToBytes(text);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include "codecs/picture.h"
 #include "design/numeric_field.h"
 
+class QPlainTextEdit;
 class QToolButton;
 
 namespace corvanti {
@@ -29,6 +30,10 @@ Colour FromQColor(const QColor& colour);
 // The design's text is UTF-8.
 QString FromBytes(const std::string& bytes);
 std::string ToBytes(const QString& text);
+
+// The caption memo shows lines; the design keeps them joined by CR LF.
+QString CaptionToWidget(const std::string& text);
+std::string CaptionFromWidget(const QPlainTextEdit* edit);
 
 // An integer field with spin buttons over a NumericField of the design. Typing edits the
 // field's text as it stands (out-of-range text stays until the focus leaves); the arrow

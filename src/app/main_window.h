@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -13,24 +14,25 @@
 #include "design/design.h"
 
 class QCheckBox;
-class QFileSystemModel;
 class QFontComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
 class QScrollArea;
-class QStringListModel;
 class QTabWidget;
 class QToolButton;
-class QTreeView;
 
 namespace corvanti {
+
+class FileBrowser;
 
 // The main window. It owns the one design and binds every control to it: each control's
 // change edits the design and ends in `suitempedit1Change`, which regenerates and shows the
 // new previews. Every handler runs inside one guard that reports a failure in a message box
 // and leaves the window usable.
+//
+// The layout lives in main_window_layout.cpp, the handlers in main_window.cpp.
 class MainWindow : public QWidget {
   Q_OBJECT
  public:
@@ -41,43 +43,73 @@ class MainWindow : public QWidget {
   ~MainWindow() override;
 
   Design& design() { return design_; }
+  // The start-up timer: 500 ms after the window is made it loads the default template,
+  // once.
   QTimer& Timer1() { return timer1_; }
   // The start-up load has run (successfully or not).
   bool StartupLoadDone() const { return startupLoadDone_; }
 
   // Handlers, named after their control and event.
+  // The window is made: the first page shows, the lists show media/button/ and background/.
   void FormCreate();
+  // Timer1 ran out: loads media/button/zuri-color.btt.
   void Timer1Timer();
+  // Any settings change: the one regeneration, its error in a message box.
   void suitempedit1Change();
+  // The "Font Color" panel.
   void fontcolorClick();
+  // The "Shadow Color" panel.
   void shadowcolorClick();
+  // The "Front Color" panel: the face colour, of the selected line too.
   void frontcolorClick();
+  // The "Default" panel beside it: back to the template's face colour.
   void frontcolordefaultClick();
+  // Font-style toggles: ToolButton1 bold, ToolButton2 italic, ToolButton3 underline,
+  // ToolButton7 shadow.
   void ToolButton1Click();
   void ToolButton2Click();
   void ToolButton3Click();
   void ToolButton7Click();
+  // Alignment toggles: ToolButton9 align left, ToolButton10 centre, ToolButton11 align right.
   void ToolButton9Click();
   void ToolButton10Click();
   void ToolButton11Click();
+  // A family picked in the font chooser `fontname`.
   void fontnameChange();
+  // Any of the radio buttons "Horizontal", "Vertical", "Same": how the background picture
+  // runs on from one button to the next.
   void bghorizontalClick();
+  // A key pressed in the caption memo `edit1`: the caret's line becomes the selected one.
   void suitempedit1KeyDown();
+  // Any of the category radio buttons suiRadioButton1 to suiRadioButton4 ("Button",
+  // "Toolbutton", "Round", "Others"): the template list shows that folder of media/.
   void suiRadioButton1Click();
+  // A pick in the template list FileListBox1: loads that template.
   void FileListBox1Click();
+  // "Browse": a template from anywhere, through the open-file dialog.
   void suiButton7Click();
+  // A pick in the background list FileListBox2: loads that background picture.
   void FileListBox2Click();
+  // "Default Size": the button size of the template as loaded.
   void suiButton5Click();
+  // "Save Template": the design as a .btt file.
   void suiButton3Click();
+  // "Save Picture&&HTML": the pictures and the page, beside the .gif chosen.
   void suiButton2Click();
+  // "Preview IE": the page in the browser.
   void suiButton4Click();
+  // Mouse work on any of the three previews (Image2, Image8, Image5): a drag moves the
+  // caption, a click selects the line under it.
   void Image2MouseDown(int x, int y);
   void Image2MouseMove(int x, int y);
   void Image2MouseUp();
   void Image2Click();
+  // A click on the background picture Image7: the background's offset.
   void Image7MouseUp(int x, int y);
 
-  // Points a browser's file list at a folder, or at a file (which is then selected).
+  // Points a browser's file list at a folder, or at a file (which is then selected):
+  // the template list (DirectoryListBox1 and FileListBox1) or the background list
+  // (DirectoryListBox2 and FileListBox2).
   void PointTemplateList(const QString& path);
   void PointBackgroundList(const QString& path);
 
@@ -90,16 +122,6 @@ class MainWindow : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
-  struct Browser {
-    QTreeView* folders = nullptr;
-    FileList* files = nullptr;
-    QFileSystemModel* folderModel = nullptr;
-    QFileSystemModel* fileModel = nullptr;
-    QStringListModel* emptyModel = nullptr;
-    bool pointingFromCode = false;
-    // The folder the view should show once the model has read its way down to it.
-    QString shownFolder;
-  };
   struct ShownPicture {
     PictureView* view = nullptr;
     QWidget* canvas = nullptr;
@@ -119,9 +141,9 @@ class MainWindow : public QWidget {
   void ShowPicture(ShownPicture& target, const Picture& picture, bool transparent);
   std::optional<Colour> AskColour();
   void SelectCaptionLine(int line);
-  void PointList(Browser& browser, const QString& path);
-  void ShowFolder(Browser& browser);
-  QString ChosenFile(const Browser& browser) const;
+  // A folder picked in a browser's folder view (DirectoryListBox1 or DirectoryListBox2):
+  // its file list shows that folder.
+  void ShowChosenFolder(FileBrowser& browser, const QString& folder);
 
   void BuildUi();
   QWidget* BuildOpenTemplatePage();
@@ -129,63 +151,68 @@ class MainWindow : public QWidget {
   QWidget* BuildBackgroundPage();
   QScrollArea* MakePane(QWidget* parent, const QRect& geometry, ShownPicture& target, bool white);
   SpinField* MakeField(QWidget* parent, NumericField& field, int x, int y, int width = 56);
-  void BuildBrowser(Browser& browser, QWidget* parent, const QRect& folders, const QRect& files,
-                    const QStringList& nameFilters);
+  FileBrowser* MakeBrowser(QWidget* parent, const QRect& folders, const QRect& files,
+                           const QStringList& nameFilters);
 
   std::filesystem::path exeFolder_;
   Design design_;
   std::unique_ptr<Dialogs> ownDialogs_;
   Dialogs* dialogs_;
-  QTimer timer1_;
+  QTimer timer1_;  // `Timer1`
   bool startupLoadDone_ = false;
   bool centred_ = false;
   QColor lastChosenColour_ = Qt::black;
   quint64 regenerations_ = 0;
 
-  QLabel* messageLine_ = nullptr;
+  QLabel* messageLine_ = nullptr;  // what a typed change could not do, above the previews
   // Options.
-  QTabWidget* pages_ = nullptr;
+  QTabWidget* pages_ = nullptr;  // suiPageControl1
   int shownPage_ = 0;
-  QCheckBox* tbg_ = nullptr;
+  QCheckBox* tbg_ = nullptr;  // "Transparency BackGround": the previews' key colour shows through
   // Open Template.
-  QRadioButton* category_[4] = {};
-  Browser templates_;
-  SpinField* buttonwidth_ = nullptr;
-  SpinField* buttonheight_ = nullptr;
+  QRadioButton* category_[4] = {};  // suiRadioButton1 to suiRadioButton4
+  FileBrowser* templates_ = nullptr;  // DirectoryListBox1 and FileListBox1, *.btt
+  SpinField* buttonwidth_ = nullptr;   // "Width" of the button
+  SpinField* buttonheight_ = nullptr;  // "Height"
   // Font & Text.
-  QPlainTextEdit* edit1_ = nullptr;
-  SpinField* fontx_ = nullptr;
-  SpinField* fonty_ = nullptr;
-  SpinField* fontzoom_ = nullptr;
-  SpinField* tleft_ = nullptr;
-  SpinField* tright_ = nullptr;
-  SpinField* tt_ = nullptr;
+  QPlainTextEdit* edit1_ = nullptr;  // the caption memo: one button a line
+  SpinField* fontx_ = nullptr;     // position "Left" of the caption
+  SpinField* fonty_ = nullptr;     // position "Top"
+  SpinField* fontzoom_ = nullptr;  // "Zoom", per cent of the width
+  SpinField* tleft_ = nullptr;     // transparency "Left": the fade in from the left, pixels
+  SpinField* tright_ = nullptr;    // transparency "Right": the fade out at the right
+  SpinField* tt_ = nullptr;        // transparency "Center": the caption's opacity, per cent
   FontChooser* fontname_ = nullptr;  // `fontname`
-  ColourPanel* fontcolor_ = nullptr;
-  SpinField* fontsize_ = nullptr;
-  QToolButton* toolButton1_ = nullptr;
-  QToolButton* toolButton2_ = nullptr;
-  QToolButton* toolButton3_ = nullptr;
-  QToolButton* toolButton7_ = nullptr;
-  QToolButton* toolButton9_ = nullptr;
-  QToolButton* toolButton10_ = nullptr;
-  QToolButton* toolButton11_ = nullptr;
-  ColourPanel* shadowcolor_ = nullptr;
-  SpinField* shadowcolort_ = nullptr;
-  QCheckBox* strongShadow_ = nullptr;
+  ColourPanel* fontcolor_ = nullptr;  // "Font Color"
+  SpinField* fontsize_ = nullptr;     // "Size", points
+  QToolButton* toolButton1_ = nullptr;   // bold
+  QToolButton* toolButton2_ = nullptr;   // italic
+  QToolButton* toolButton3_ = nullptr;   // underline
+  QToolButton* toolButton7_ = nullptr;   // shadow (ToolButton8 is the separator after it)
+  QToolButton* toolButton9_ = nullptr;   // align left
+  QToolButton* toolButton10_ = nullptr;  // centre
+  QToolButton* toolButton11_ = nullptr;  // align right
+  ColourPanel* shadowcolor_ = nullptr;  // "Shadow Color"
+  SpinField* shadowcolort_ = nullptr;   // the shadow's opacity, per cent
+  QCheckBox* strongShadow_ = nullptr;   // "Strong Shadow"
   // BackGround.
-  Browser backgrounds_;
-  QLineEdit* bgfilename_ = nullptr;
-  ColourPanel* frontcolor_ = nullptr;
-  ColourPanel* frontcolordefault_ = nullptr;
-  QCheckBox* bgpicture_ = nullptr;
-  SpinField* bgleft_ = nullptr;
-  SpinField* bgtop_ = nullptr;
-  QRadioButton* bghorizontal_ = nullptr;
-  QRadioButton* bgvertical_ = nullptr;
-  QRadioButton* bgsame_ = nullptr;
+  FileBrowser* backgrounds_ = nullptr;  // DirectoryListBox2 and FileListBox2, pictures
+  QLineEdit* bgfilename_ = nullptr;     // the background picture's file, read-only
+  ColourPanel* frontcolor_ = nullptr;         // "Front Color"
+  ColourPanel* frontcolordefault_ = nullptr;  // "Default"
+  QCheckBox* bgpicture_ = nullptr;  // "Use BackGround Picture" instead of the face colours
+  SpinField* bgleft_ = nullptr;     // "Left" offset into the background picture
+  SpinField* bgtop_ = nullptr;      // "Top" offset
+  QRadioButton* bghorizontal_ = nullptr;  // "Horizontal"
+  QRadioButton* bgvertical_ = nullptr;    // "Vertical"
+  QRadioButton* bgsame_ = nullptr;        // "Same"
   // Pictures.
-  ShownPicture image2_, image8_, image5_, imageSource_, imageShadow_, image7_;
+  ShownPicture image2_;       // the "Button" preview: normal buttons stacked
+  ShownPicture image8_;       // the "Button Mouse Over" preview, stacked the same way
+  ShownPicture image5_;       // the "Tool Button" strip: normal buttons side by side
+  ShownPicture imageSource_;  // "Master Template", fitted to the button size
+  ShownPicture imageShadow_;  // "Alpha Template", fitted the same way
+  ShownPicture image7_;       // the background picture
 };
 
 }  // namespace corvanti
