@@ -10,6 +10,8 @@ namespace corvanti::cli {
 
 const char* const kUsage =
     "usage: corvanti-cli render TEMPLATE.btt -o OUTPUT [--text-file FILE] [--set KEY=VALUE]...\n"
+    "       corvanti-cli render TEMPLATE.btt -o OUTPUT.html --web [--links FILE] [--text-file FILE]\n"
+    "                    [--set KEY=VALUE]...\n"
     "       corvanti-cli convert INPUT OUTPUT [--transparency none|corner|key]\n";
 
 }  // namespace corvanti::cli

@@ -19,6 +19,7 @@
 #include "design/numeric_field.h"
 #include "design/text_encoding.h"
 #include "output/export.h"
+#include "output/web_export.h"
 #include "render/regenerate.h"
 #include "resources/builtin.h"
 #include "templates/background.h"
@@ -48,10 +49,31 @@ void SetBackgroundFile(Design& d, const std::string& v) {
 // One --set, checked before anything is read or written: an element of the template
 // format, or a line's face colour.
 struct SetOption {
-  const Setting* setting = nullptr;  // null: a line colour
+  const Setting* setting = nullptr;  // null: a line's colour or link
+  bool link = false;
   int line = 0;
   std::string value;
 };
+
+// The bare line number after a per-line key, or -1 when `upper` is not that key.
+int LineOf(const std::string& upper, const std::string& key, std::size_t max_digits) {
+  const std::string prefix = UpperAscii(key);
+  if (upper.compare(0, prefix.size(), prefix) != 0 || upper.size() <= prefix.size() ||
+      upper.size() > prefix.size() + max_digits ||
+      upper.find_first_not_of("0123456789", prefix.size()) != std::string::npos) {
+    return -1;
+  }
+  return std::stoi(upper.substr(prefix.size()));
+}
+
+// Line `line` of a links text set to `target`, adding empty lines before it as needed.
+void SetLink(std::string& links, std::size_t line, const std::string& target) {
+  std::vector<std::string> lines = CaptionLines(links);
+  if (lines.size() <= line) lines.resize(line + 1);
+  lines[line] = target;
+  links.clear();
+  for (std::size_t i = 0; i < lines.size(); ++i) links += (i ? "\r\n" : "") + lines[i];
+}
 
 SetOption ParseSetting(const std::string& text) {
   const std::size_t eq = text.find('=');
@@ -67,11 +89,10 @@ SetOption ParseSetting(const std::string& text) {
     return option;
   }
   const std::string upper = UpperAscii(key);
-  const std::string prefix = UpperAscii(kLineColourKey);
-  if (upper.compare(0, prefix.size(), prefix) == 0 && upper.size() > prefix.size() &&
-      upper.size() <= prefix.size() + 3 &&
-      upper.find_first_not_of("0123456789", prefix.size()) == std::string::npos) {
-    option.line = std::stoi(upper.substr(prefix.size()));
+  if ((option.line = LineOf(upper, kLineColourKey, 3)) >= 0) return option;
+  // A link for any line up to the most the design can draw.
+  if ((option.line = LineOf(upper, kLineLinkKey, 6)) >= 0) {
+    option.link = true;
     return option;
   }
   throw UsageError{"unknown settings key '" + key + "'"};
@@ -79,6 +100,10 @@ SetOption ParseSetting(const std::string& text) {
 
 // Applies one --set the way the loader applies that element; text comes as typed.
 void Apply(Design& design, const SetOption& option) {
+  if (option.link) {
+    SetLink(design.links, static_cast<std::size_t>(option.line), TextFromUnknownBytes(option.value));
+    return;
+  }
   if (option.setting == nullptr) {
     design.LineColors[static_cast<std::size_t>(option.line)] = ColourFromText(option.value);
     return;
@@ -153,8 +178,11 @@ int RunRender(const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   std::string output;
   std::string text_file;
+  std::string links_file;
   bool has_output = false;
   bool has_text_file = false;
+  bool has_links_file = false;
+  bool web = false;
   std::vector<SetOption> settings;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string value;
@@ -166,6 +194,12 @@ int RunRender(const std::vector<std::string>& args) {
       if (has_text_file) throw UsageError{"only one --text-file"};
       text_file = value;
       has_text_file = true;
+    } else if (TakeOption(args, i, "--links", &value)) {
+      if (has_links_file) throw UsageError{"only one --links"};
+      links_file = value;
+      has_links_file = true;
+    } else if (args[i] == "--web") {
+      web = true;
     } else if (TakeOption(args, i, "--set", &value)) {
       settings.push_back(ParseSetting(value));
     } else if (args[i].size() > 1 && args[i][0] == '-') {
@@ -176,6 +210,7 @@ int RunRender(const std::vector<std::string>& args) {
   }
   if (positional.size() != 1) throw UsageError{"render takes one TEMPLATE.btt"};
   if (!has_output || output.empty()) throw UsageError{"render needs -o OUTPUT"};
+  if (has_links_file && !web) throw UsageError{"--links belongs to the web export (--web)"};
 
   // Text is drawn with QtGui's fonts; no display is needed or wanted, whatever the caller's
   // environment says.
@@ -193,6 +228,8 @@ int RunRender(const std::vector<std::string>& args) {
   // Read before anything is written, so a missing caption file leaves no trace.
   std::string caption;
   if (has_text_file) caption = WithCrLfLineEnds(TextFromUnknownBytes(ReadWholeFile(text_file)));
+  std::string links;
+  if (has_links_file) links = WithCrLfLineEnds(TextFromUnknownBytes(ReadWholeFile(links_file)));
 
   const ScratchFolder scratch;
   Design design = StartupDesign(paths.dataFolder);
@@ -201,13 +238,18 @@ int RunRender(const std::vector<std::string>& args) {
   LoadTemplate(design, positional[0], kNoRegeneration);
 
   if (has_text_file) design.edit1 = caption;
+  if (has_links_file) design.links = links;
   for (const SetOption& option : settings) Apply(design, option);
   // As after a load: the caption font's style follows the toggles.
   TakeCaptionStyleFromToggles(design);
 
   design.SelectedLine = kNoLineSelected;
   Regenerate(design);
-  ExportPicturesAndHtml(design, output);
+  if (web) {
+    ExportForWeb(design, output);
+  } else {
+    ExportPicturesAndHtml(design, output);
+  }
   return kExitDone;
 }
 

@@ -206,6 +206,25 @@ TEST(CliRender, AnAppFolderWithoutScriptTxtFailsAndTempIsNeverTouched) {
                                                  "nav_3_mouseover.gif"}));
 }
 
+TEST(CliRender, WebWritesPngsStyleAndPageWithTheLinks) {
+  RenderSetup s;
+  ReplaceFile(s.dir / "links.txt", "https://example.com/\n\n");
+  Result r = s.Run(s.Template() + " -o " + Q(s.out / "nav.html") + " --web --links " +
+                   Q(s.dir / "links.txt") + " --set Button1-Text.link2=/news");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Files(s.out).size(), 3 * 4 + 3u);
+  const std::string page = ReadFileBytes(s.out / "nav.html");
+  EXPECT_NE(page.find("href=\"https://example.com/\""), std::string::npos);
+  EXPECT_NE(page.find("href=\"/news\""), std::string::npos);
+
+  r = s.Run(s.Template() + " -o " + Q(s.out / "x.gif") + " --links " + Q(s.dir / "links.txt"));
+  EXPECT_EQ(r.status, 2);
+  ReplaceFile(s.dir / "bad.txt", "javascript:void(0)\n");
+  r = s.Run(s.Template() + " -o " + Q(s.out / "y.html") + " --web --links " + Q(s.dir / "bad.txt"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("would run a script"), std::string::npos) << r.err;
+}
+
 TEST(CliRender, TheShippedTemplateRendersWithoutADisplay) {
   const fs::path shipped = test::BinDir() / "media" / "button" / "zuri-color.btt";
   if (!FileExists(shipped)) GTEST_SKIP() << "no shipped template at " << shipped;
