@@ -345,11 +345,15 @@ void MainWindow::suiButton7Click() {
     if (!QFileInfo(*chosen).isFile()) {
       throw Error("Cannot open file " + QFile::encodeName(*chosen).toStdString());
     }
-    PointTemplateList(*chosen);
+    const QString file = QFileInfo(*chosen).absoluteFilePath();
+    PointTemplateList(file);
     QCoreApplication::processEvents();
-    // The template loaded is the list's selection, as after a click on it.
-    const QString path = templates_->ChosenFile();
-    if (!path.isEmpty()) LoadTemplateFrom(path);
+    // The template loaded is the list's selection, as after a click on it. The list reads
+    // its folder in the background and may not hold the file yet; the chosen file is the
+    // one the user meant, so it is loaded then, not silently dropped.
+    QString path = templates_->ChosenFile();
+    if (path.isEmpty() || QFileInfo(path) != QFileInfo(file)) path = file;
+    LoadTemplateFrom(path);
   });
 }
 
