@@ -16,25 +16,18 @@
 
 namespace corvanti {
 
-namespace {
-
-// Pixel height for a point size at the standard 96 pixels per inch, kept within what a
-// glyph rasteriser handles sensibly (a template file may carry any number).
-int PixelSizeForPoints(int points) {
+// Kept within what a glyph rasteriser handles sensibly: a template file may carry any number.
+int CaptionPixelSize(int points) {
   const long long pixels = std::llround(static_cast<double>(points) * 96.0 / 72.0);
   return static_cast<int>(std::clamp<long long>(pixels, 1, 2048));
 }
-
-}  // namespace
-
-int CaptionPixelSize(int points) { return PixelSizeForPoints(points); }
 
 namespace {
 
 QFont CaptionQFont(const CaptionFont& caption, int points) {
   QFont font(QString::fromUtf8(caption.name.data(), static_cast<qsizetype>(caption.name.size())));
   // A pixel size, so the mask does not depend on the screen's resolution.
-  font.setPixelSize(PixelSizeForPoints(points));
+  font.setPixelSize(CaptionPixelSize(points));
   font.setBold(caption.bold);
   font.setItalic(caption.italic);
   font.setUnderline(caption.underline);
@@ -90,7 +83,7 @@ int BuildTextMask(const TextMaskInput& input, Picture& mask) {
 
   QFont font = CaptionQFont(input.font, input.fontsize);
   if (input.scale != 1) {
-    font.setPixelSize(std::clamp(PixelSizeForPoints(input.fontsize) * std::max(input.scale, 1), 1, 4096));
+    font.setPixelSize(std::clamp(CaptionPixelSize(input.fontsize) * std::max(input.scale, 1), 1, 4096));
   }
   const QFontMetrics metrics(font);
   std::vector<QString> texts;
@@ -222,8 +215,8 @@ void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_coun
     for (int v = 0; v < 256; ++v)
       kept[a * 256 + v] = static_cast<std::uint8_t>((100 - a) * v / 100);
   }
-  const int font[3] = {BlueOf(style.font_colour), GreenOf(style.font_colour),
-                       RedOf(style.font_colour)};
+  const int font[3] = {BlueOf(style.fontColour), GreenOf(style.fontColour),
+                       RedOf(style.fontColour)};
   std::vector<std::uint8_t> font_share(101 * 3);
   for (int a = 0; a <= 100; ++a) {
     for (int k = 0; k < 3; ++k)
@@ -237,8 +230,8 @@ void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_coun
   }
 
   const int S = std::clamp(style.S, 0, 100);
-  const int shadow[3] = {BlueOf(style.shadow_colour), GreenOf(style.shadow_colour),
-                         RedOf(style.shadow_colour)};
+  const int shadow[3] = {BlueOf(style.shadowColour), GreenOf(style.shadowColour),
+                         RedOf(style.shadowColour)};
   struct ShadowSpot {
     int dx, dy;
     const std::uint8_t* kept;
@@ -257,7 +250,7 @@ void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_coun
     spots[s].kept = kept.data() + a * 256;
     for (int k = 0; k < 3; ++k) spots[s].share[k] = static_cast<std::uint8_t>(shadow[k] * a / 100);
   }
-  const int spot_count = style.shadow_mode >= 2 ? 5 : style.shadow_mode == 1 ? 1 : 0;
+  const int spot_count = style.shadowMode >= 2 ? 5 : style.shadowMode == 1 ? 1 : 0;
 
   // Shadow falls only where the mask shows its own background (its top-left pixel).
   const std::uint8_t key[3] = {mask.Row(0)[0], mask.Row(0)[1], mask.Row(0)[2]};

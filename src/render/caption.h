@@ -38,6 +38,7 @@ int BuildTextMask(const TextMaskInput& input, Picture& mask);
 // controls offer (1000 %). No column beyond the button's width is ever drawn.
 inline std::int64_t ZoomedMaskWidth(int W) { return 10 * static_cast<std::int64_t>(W > 0 ? W : 0); }
 
+// How DrawCaption blends the caption and its shadow into a stack.
 struct CaptionStyle {
   int fontx = 0;
   int fonty = 0;
@@ -45,11 +46,11 @@ struct CaptionStyle {
   int L = 0;            // tleft
   int R = 0;            // tright
   int C = 100;          // tt
-  int shadow_mode = 0;  // 0 none, 1 shadow, 2 strong
-  Colour shadow_colour = 0xFFFFFF;
+  int shadowMode = 0;   // 0 none, 1 shadow, 2 strong
+  Colour shadowColour = MakeColour(255, 255, 255);
   int S = 50;           // shadowcolort
-  Colour font_colour = 0xFFFFFF;
-  int scale = 1;  // the shadow falls that many times as far
+  Colour fontColour = MakeColour(255, 255, 255);
+  int scale = 1;        // the shadow falls that many times as far
 };
 
 // Blends the caption and its shadow from the mask into target, in place. Only the top

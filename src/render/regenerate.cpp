@@ -242,10 +242,10 @@ void Run(Design& design, int scale, bool settings_text) {
       style.R = Scaled(design.tright.Value(), scale);
       style.scale = scale;
       style.C = design.tt.Value();
-      style.shadow_mode = !design.ToolButton7 ? 0 : design.StrongShadow ? 2 : 1;
-      style.shadow_colour = design.shadowcolor;
+      style.shadowMode = !design.ToolButton7 ? 0 : design.StrongShadow ? 2 : 1;
+      style.shadowColour = design.shadowcolor;
       style.S = design.shadowcolort.Value();
-      style.font_colour = design.fontcolor;
+      style.fontColour = design.fontcolor;
       DrawCaption(design.Image3, normal, over, style, stack_rows);
       // Row 0 takes only the text of mask row 0 (no shadow reaches it), so a one-row
       // pass gives exactly the pixel an unframed stack would have.

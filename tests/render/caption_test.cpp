@@ -100,7 +100,7 @@ TEST(DrawCaption, OpacityOutsideOneToHundredDrawsNothing) {
     Picture target(20, 20);
     CaptionStyle style;
     style.C = C;
-    style.shadow_mode = 2;
+    style.shadowMode = 2;
     DrawCaption(m, target, style);
     EXPECT_EQ(target, Picture(20, 20)) << C;
   }
@@ -121,9 +121,9 @@ Picture DrawDot(int shadow_mode, int S = 50) {
   mask.SetPixel(10, 10, kWhite);
   Picture target(30, 30);
   CaptionStyle style;
-  style.shadow_mode = shadow_mode;
+  style.shadowMode = shadow_mode;
   style.S = S;
-  style.font_colour = MakeColour(255, 0, 0);
+  style.fontColour = MakeColour(255, 0, 0);
   DrawCaption(mask, target, style);
   return target;
 }
@@ -216,8 +216,8 @@ void ReferenceDrawCaption(const Picture& mask, Picture& target, const CaptionSty
       const Colour m = mask.Pixel(x, y);
       if (m == 0) continue;
       if (BlueOf(m) < 255) a = a * BlueOf(m) / 255;
-      blend(target, tx, ty, st.font_colour, a);
-      const int spots = st.shadow_mode >= 2 ? 5 : st.shadow_mode;
+      blend(target, tx, ty, st.fontColour, a);
+      const int spots = st.shadowMode >= 2 ? 5 : st.shadowMode;
       for (int s = 0; s < spots; ++s) {
         const int sx = tx + dx[s], sy = ty + dy[s];
         if (!target.Contains(sx, sy) || (dx[s] == -1 && sx < 1) || (dy[s] == -1 && sy < 1))
@@ -225,7 +225,7 @@ void ReferenceDrawCaption(const Picture& mask, Picture& target, const CaptionSty
         if (!mask.Contains(x + dx[s], y + dy[s]) ||
             mask.Pixel(x + dx[s], y + dy[s]) != mask.Pixel(0, 0))
           continue;
-        blend(target, sx, sy, st.shadow_colour, s == 4 ? st.S / 2 : st.S);
+        blend(target, sx, sy, st.shadowColour, s == 4 ? st.S / 2 : st.S);
       }
     }
   }
@@ -252,10 +252,10 @@ TEST(DrawCaption, MatchesThePlainRulesOnRandomMasks) {
     st.L = pick(0, 15);
     st.R = pick(0, 15);
     st.C = pick(0, 100);
-    st.shadow_mode = pick(0, 2);
+    st.shadowMode = pick(0, 2);
     st.S = pick(0, 100);
-    st.font_colour = MakeColour(pick(0, 255), pick(0, 255), pick(0, 255));
-    st.shadow_colour = MakeColour(pick(0, 255), pick(0, 255), pick(0, 255));
+    st.fontColour = MakeColour(pick(0, 255), pick(0, 255), pick(0, 255));
+    st.shadowColour = MakeColour(pick(0, 255), pick(0, 255), pick(0, 255));
     Picture want = background;
     ReferenceDrawCaption(mask, want, st);
     Picture got = background;
