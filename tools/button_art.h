@@ -145,9 +145,9 @@ struct TemplatePictures {
   Picture alpha;
 };
 
-inline constexpr Colour kAlphaFace = 0xFFFFFF;
-inline constexpr Colour kAlphaRing = 0x808080;
-inline constexpr Colour kAlphaOutside = 0x000000;
+inline constexpr Colour kAlphaFace = MakeColour(255, 255, 255);
+inline constexpr Colour kAlphaRing = MakeColour(128, 128, 128);
+inline constexpr Colour kAlphaOutside = MakeColour(0, 0, 0);
 
 // The lens of a face: the face colour raised by 50 grey levels on average over the
 // channels (the renderer's relief is that average), in whole levels that add up to exactly

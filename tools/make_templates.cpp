@@ -154,9 +154,9 @@ struct TemplateSpec {
   int size = 10;
   bool bold = false;
   bool italic = false;
-  Colour fontColour = 0xFFFFFF;
+  Colour fontColour = MakeColour(255, 255, 255);
   bool shadow = false;
-  Colour shadowColour = 0;
+  Colour shadowColour = MakeColour(0, 0, 0);
   int shadowOpacity = 35;
   bool strongShadow = false;
   Align align = Align::kCentre;
