@@ -44,4 +44,20 @@ void QtDialogs::ShowError(QWidget* parent, const QString& message) {
 
 void QtDialogs::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
 
+Dialogs::SaveAnswer QtDialogs::AskSaveChanges(QWidget* parent) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Corvanti"),
+                  QStringLiteral("Save changes to the template?"),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+  box.setDefaultButton(QMessageBox::Save);
+  switch (box.exec()) {
+    case QMessageBox::Save: return SaveAnswer::kSave;
+    case QMessageBox::Discard: return SaveAnswer::kDiscard;
+    default: return SaveAnswer::kCancel;
+  }
+}
+
+void QtDialogs::ShowAbout(QWidget* parent, const QString& text) {
+  QMessageBox::about(parent, QStringLiteral("About Corvanti"), text);
+}
+
 }  // namespace corvanti

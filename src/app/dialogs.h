@@ -27,6 +27,18 @@ class Dialogs {
   virtual void ShowError(QWidget* parent, const QString& message) = 0;
   // Hands a document to its default application; does not wait, reports nothing.
   virtual void OpenUrl(const QUrl& url) = 0;
+
+  enum class SaveAnswer { kSave, kDiscard, kCancel };
+  // "Save changes to the template?" before the window closes over unsaved changes.
+  virtual SaveAnswer AskSaveChanges(QWidget* parent) {
+    (void)parent;
+    return SaveAnswer::kDiscard;
+  }
+  // The About box.
+  virtual void ShowAbout(QWidget* parent, const QString& text) {
+    (void)parent;
+    (void)text;
+  }
 };
 
 // The real dialogs of the desktop.
@@ -38,6 +50,8 @@ class QtDialogs : public Dialogs {
   std::optional<QColor> PickColour(QWidget* parent, const QColor& initial) override;
   void ShowError(QWidget* parent, const QString& message) override;
   void OpenUrl(const QUrl& url) override;
+  SaveAnswer AskSaveChanges(QWidget* parent) override;
+  void ShowAbout(QWidget* parent, const QString& text) override;
 };
 
 }  // namespace corvanti

@@ -2,6 +2,10 @@
 
 #include <exception>
 
+#include <QCloseEvent>
+#include <QMenu>
+#include <QSettings>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
@@ -20,9 +24,11 @@
 #include "app/file_browser.h"
 #include "codecs/error.h"
 #include "output/export.h"
+#include "output/web_export.h"
 #include "render/caption.h"
 #include "render/interaction.h"
 #include "render/regenerate.h"
+#include "design/app_paths.h"
 #include "resources/builtin.h"
 #include "templates/background.h"
 #include "templates/template_file.h"
@@ -43,9 +49,19 @@ QString FromPath(const std::filesystem::path& path) {
 
 MainWindow::MainWindow(std::filesystem::path exeFolder, Dialogs* dialogs, QWidget* parent)
     : QWidget(parent),
-      exeFolder_(std::move(exeFolder)),
+      paths_(ResolveAppPaths(exeFolder)),
+      exeFolder_(paths_.dataFolder),
       design_(StartupDesign(exeFolder_)),
       dialogs_(dialogs) {
+  UseAppPaths(design_, paths_);
+  if (paths_.installed) {
+    // Reported when the window is up; loads then fail with their own message too.
+    try {
+      CreateScratchFolder(paths_);
+    } catch (const std::exception& e) {
+      pendingError_ = QString::fromLocal8Bit(e.what());
+    }
+  }
   if (dialogs_ == nullptr) {
     ownDialogs_ = std::make_unique<QtDialogs>();
     dialogs_ = ownDialogs_.get();
@@ -63,10 +79,15 @@ MainWindow::MainWindow(std::filesystem::path exeFolder, Dialogs* dialogs, QWidge
   connect(&timer1_, &QTimer::timeout, this, &MainWindow::Timer1Timer);
 
   FormCreate();
+  history_ = std::make_unique<DesignHistory>(design_, [this] { Guard([this] { Regen(); }); });
+  connect(&history_->Stack(), &QUndoStack::cleanChanged, this, [this] { ShowDocumentState(); });
   timer1_.start();
 }
 
 MainWindow::~MainWindow() {
+  // The history goes first: its stack reports its last state while it is destroyed.
+  if (history_) history_->Stack().disconnect(this);
+  history_.reset();
   // The children outlive this object's own part of the destruction; nothing they send on
   // their way out (a field losing the focus, a list changing) may reach the handlers.
   edit1_->removeEventFilter(this);
@@ -94,6 +115,11 @@ void MainWindow::Guard(F&& handler) {
   } catch (const std::exception& e) {
     dialogs_->ShowError(this, QString::fromLocal8Bit(e.what()));
   }
+  // A whole drag is one step: it is recorded when the button comes up.
+  if (history_ && design_.PreviewDragging == 0) history_->Record(QStringLiteral("Change"));
+  if (history_ && savedNow_) history_->MarkSaved();
+  savedNow_ = false;
+  ShowDocumentState();
 }
 
 void MainWindow::Regen() {
@@ -117,6 +143,8 @@ void MainWindow::TypedChange() {
     messageLine_->setToolTip(message);
     RefreshFromDesign();
   }
+  if (history_) history_->Record(QStringLiteral("Typing"), true);
+  ShowDocumentState();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -138,7 +166,14 @@ void MainWindow::Timer1Timer() {
   timer1_.stop();
   if (startupLoadDone_) return;
   startupLoadDone_ = true;
-  Guard([this] { LoadTemplateFrom(FromPath(exeFolder_ / "media" / "button" / "zuri-color.btt")); });
+  if (!pendingError_.isEmpty()) dialogs_->ShowError(this, pendingError_);
+  const QString first = startupTemplate_.isEmpty()
+                            ? FromPath(exeFolder_ / "media" / "button" / "zuri-color.btt")
+                            : startupTemplate_;
+  Guard([this, first] { LoadTemplateFrom(first); });
+  // The design the window starts with is where its history begins.
+  history_->Reset();
+  ShowDocumentState();
   emit StartupLoadFinished();
 }
 
@@ -327,6 +362,9 @@ void MainWindow::suiRadioButton1Click() {
 
 void MainWindow::LoadTemplateFrom(const QString& path) {
   LoadTemplate(design_, ToPath(path), [this](Design&) { Regen(); });
+  documentName_ = QFileInfo(path).fileName();
+  savedNow_ = true;
+  RememberRecent(path);
 }
 
 void MainWindow::FileListBox1Click() {
@@ -383,12 +421,99 @@ void MainWindow::suiButton5Click() {
 }
 
 void MainWindow::suiButton3Click() {
+  Guard([this] { SaveTemplateAs(); });
+}
+
+bool MainWindow::SaveTemplateAs() {
+  std::optional<QString> path =
+      dialogs_->SaveFile(this, QStringLiteral("*.btt (*.btt)"), QStringLiteral("btt"));
+  if (!path) return false;
+  SaveTemplate(design_, ToPath(*path));
+  documentName_ = QFileInfo(*path).fileName();
+  savedNow_ = true;
+  RememberRecent(*path);
+  return true;
+}
+
+void MainWindow::ExportForWebClick() {
   Guard([this] {
     std::optional<QString> path =
-        dialogs_->SaveFile(this, QStringLiteral("*.btt (*.btt)"), QStringLiteral("btt"));
+        dialogs_->SaveFile(this, QStringLiteral("Web page (*.html)"), QStringLiteral("html"));
     if (!path) return;
-    SaveTemplate(design_, ToPath(*path));
+    design_.SelectedLine = kNoLineSelected;
+    Regen();
+    QCoreApplication::processEvents();
+    ExportForWeb(design_, ToPath(*path));
   });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (history_ && history_->Unsaved()) {
+    switch (dialogs_->AskSaveChanges(this)) {
+      case Dialogs::SaveAnswer::kCancel:
+        event->ignore();
+        return;
+      case Dialogs::SaveAnswer::kSave: {
+        bool saved = false;
+        Guard([this, &saved] { saved = SaveTemplateAs(); });
+        if (!saved) {
+          event->ignore();
+          return;
+        }
+        break;
+      }
+      case Dialogs::SaveAnswer::kDiscard:
+        break;
+    }
+  }
+  QWidget::closeEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------
+// Recent templates: the one thing the program keeps between runs.
+
+namespace {
+const char kRecentKey[] = "recentTemplates";
+constexpr int kRecentCount = 10;
+}  // namespace
+
+QStringList MainWindow::RecentTemplates() const {
+  return QSettings().value(QLatin1String(kRecentKey)).toStringList();
+}
+
+void MainWindow::RememberRecent(const QString& path) {
+  QStringList recent = RecentTemplates();
+  const QString file = QFileInfo(path).absoluteFilePath();
+  recent.removeAll(file);
+  recent.prepend(file);
+  while (recent.size() > kRecentCount) recent.removeLast();
+  QSettings settings;
+  settings.setValue(QLatin1String(kRecentKey), recent);
+}
+
+void MainWindow::FillRecentMenu() {
+  recentMenu_->clear();
+  const QStringList recent = RecentTemplates();
+  for (const QString& file : recent) {
+    QAction* action = recentMenu_->addAction(QFileInfo(file).fileName());
+    action->setToolTip(file);
+    action->setData(file);
+    connect(action, &QAction::triggered, this, [this, file] {
+      Guard([this, file] {
+        PointTemplateList(file);
+        LoadTemplateFrom(file);
+      });
+    });
+  }
+  recentMenu_->setEnabled(!recent.isEmpty());
+}
+
+void MainWindow::ShowDocumentState() {
+  if (documentLabel_ == nullptr) return;
+  const bool unsaved = history_ && history_->Unsaved();
+  documentLabel_->setText(documentName_.isEmpty()
+                              ? QString()
+                              : documentName_ + (unsaved ? QStringLiteral(" \u2022 unsaved") : QString()));
 }
 
 void MainWindow::suiButton2Click() {
@@ -493,6 +618,10 @@ void MainWindow::RefreshFromDesign() {
   if (CaptionFromWidget(edit1_) != design_.edit1) {
     QSignalBlocker block(edit1_);
     edit1_->setPlainText(CaptionToWidget(design_.edit1));
+  }
+  if (CaptionFromWidget(links_) != design_.links) {
+    QSignalBlocker block(links_);
+    links_->setPlainText(CaptionToWidget(design_.links));
   }
   const QString font = FromBytes(design_.fontname);
   if (fontname_->currentText() != font) {

@@ -10,12 +10,15 @@
 #include <QWidget>
 
 #include "app/controls.h"
+#include "app/design_history.h"
 #include "app/dialogs.h"
+#include "design/app_paths.h"
 #include "design/design.h"
 
 class QCheckBox;
 class QFontComboBox;
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
@@ -98,6 +101,15 @@ class MainWindow : public QWidget {
   void suiButton2Click();
   // "Preview IE": the page in the browser.
   void suiButton4Click();
+  // "Export for Web…": PNG buttons at 1x and 2x, a style sheet and a page without script.
+  void ExportForWebClick();
+  // Edit > Undo and Redo: the design's history.
+  DesignHistory& History() { return *history_; }
+  // The template to load at start instead of the default one (a file given on the
+  // command line); set before the start-up timer runs out.
+  void SetStartupTemplate(const QString& path) { startupTemplate_ = path; }
+  // Templates loaded or saved lately, newest first, kept between runs.
+  QStringList RecentTemplates() const;
   // Mouse work on any of the three previews (Image2, Image8, Image5): a drag moves the
   // caption, a click selects the line under it.
   void Image2MouseDown(int x, int y);
@@ -120,6 +132,8 @@ class MainWindow : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // Unsaved changes: "Save changes to the template?" (Save, Discard, Cancel).
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   struct ShownPicture {
@@ -136,6 +150,12 @@ class MainWindow : public QWidget {
   // The regeneration after typing in a field or in edit1; its error goes to the message line.
   void TypedChange();
   void LoadTemplateFrom(const QString& path);
+  // Saves the design through the save dialog; false when cancelled or failed.
+  bool SaveTemplateAs();
+  void RememberRecent(const QString& path);
+  void FillRecentMenu();
+  void ShowDocumentState();
+  void BuildMenuBar();
   void RefreshFromDesign();
   void RefreshPictures();
   void ShowPicture(ShownPicture& target, const Picture& picture, bool transparent);
@@ -154,7 +174,8 @@ class MainWindow : public QWidget {
   FileBrowser* MakeBrowser(QWidget* parent, const QRect& folders, const QRect& files,
                            const QStringList& nameFilters);
 
-  std::filesystem::path exeFolder_;
+  AppPaths paths_;
+  std::filesystem::path exeFolder_;  // where the shipped data is
   Design design_;
   std::unique_ptr<Dialogs> ownDialogs_;
   Dialogs* dialogs_;
@@ -165,6 +186,17 @@ class MainWindow : public QWidget {
   quint64 regenerations_ = 0;
 
   QLabel* messageLine_ = nullptr;  // what a typed change could not do, above the previews
+  // The template's file name, marked while the design has unsaved changes (the title stays
+  // "Corvanti").
+  QLabel* documentLabel_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  QPlainTextEdit* links_ = nullptr;  // each caption line's link, for the web export
+  std::unique_ptr<DesignHistory> history_;
+  QString startupTemplate_;
+  QString pendingError_;
+  QString documentName_;
+  // Set by a load or save that succeeded: the history marks that state saved.
+  bool savedNow_ = false;
   // Options.
   QTabWidget* pages_ = nullptr;  // suiPageControl1
   int shownPage_ = 0;

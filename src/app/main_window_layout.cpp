@@ -1,8 +1,11 @@
 #include "app/main_window.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -66,10 +69,15 @@ void MainWindow::BuildUi() {
   setPalette(windowPalette);
   setAutoFillBackground(true);
 
-  // The band above the previews: its right part reports what a typed change could not do.
+  // The band above the previews: the menu bar, the template's name, and on the right what
+  // a typed change could not do.
+  BuildMenuBar();
+  documentLabel_ = new QLabel(this);
+  documentLabel_->setObjectName("DocumentName");
+  documentLabel_->setGeometry(250, 6, 220, 18);
   messageLine_ = new QLabel(this);
   messageLine_->setObjectName("MessageLine");
-  messageLine_->setGeometry(340, 6, 852 - 340 - 8, 18);
+  messageLine_->setGeometry(480, 6, 852 - 480 - 8, 18);
   messageLine_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   QPalette messagePalette = messageLine_->palette();
   messagePalette.setColor(QPalette::WindowText, QColor(170, 0, 0));
@@ -143,6 +151,59 @@ void MainWindow::BuildUi() {
   connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
     if (index == 3) pages_->setCurrentIndex(shownPage_);
     else shownPage_ = index;
+  });
+}
+
+void MainWindow::BuildMenuBar() {
+  auto* bar = new QMenuBar(this);
+  bar->setObjectName("MenuBar");
+  // Inside the band, never moved to a desktop's global menu.
+  bar->setNativeMenuBar(false);
+  bar->setGeometry(0, 2, 240, 24);
+  auto add = [this](QMenu* menu, const QString& text, const QKeySequence& keys, auto handler) {
+    QAction* action = menu->addAction(text);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  QMenu* file = bar->addMenu(QStringLiteral("&File"));
+  add(file, QStringLiteral("&Open Template\u2026"), QKeySequence::Open, [this] { suiButton7Click(); });
+  recentMenu_ = file->addMenu(QStringLiteral("Open &Recent"));
+  recentMenu_->setObjectName("RecentMenu");
+  connect(recentMenu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+  FillRecentMenu();
+  add(file, QStringLiteral("&Save Template\u2026"), QKeySequence::Save, [this] { suiButton3Click(); });
+  add(file, QStringLiteral("Save &Picture&&HTML\u2026"), QKeySequence(Qt::CTRL | Qt::Key_E),
+      [this] { suiButton2Click(); });
+  add(file, QStringLiteral("&Export for Web\u2026"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
+      [this] { ExportForWebClick(); })
+      ->setObjectName("ExportForWeb");
+  add(file, QStringLiteral("Preview in &Browser"), QKeySequence(Qt::Key_F5), [this] { suiButton4Click(); });
+  file->addSeparator();
+  add(file, QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+
+  QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+  // The actions follow the history, which is made after the controls.
+  QAction* undo = add(edit, QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                      [this] { history_->Stack().undo(); });
+  undo->setObjectName("Undo");
+  QAction* redo = add(edit, QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                      [this] { history_->Stack().redo(); });
+  redo->setObjectName("Redo");
+  connect(edit, &QMenu::aboutToShow, this, [this, undo, redo] {
+    undo->setEnabled(history_->Stack().canUndo());
+    redo->setEnabled(history_->Stack().canRedo());
+  });
+
+  QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+  add(help, QStringLiteral("&About Corvanti"), QKeySequence(), [this] {
+    dialogs_->ShowAbout(
+        this, QStringLiteral("<b>Corvanti %1</b><p>Button pictures for web pages.</p>"
+                             "<p>Licensed under the MIT licence. Built with Qt %2 (LGPL 3), "
+                             "libjpeg-turbo (IJG and BSD-style licences), libpng (libpng "
+                             "licence) and zlib (zlib licence).</p>")
+                  .arg(QCoreApplication::applicationVersion(), QString::fromLatin1(qVersion())));
   });
 }
 
@@ -233,7 +294,7 @@ QWidget* MainWindow::BuildFontTextPage() {
   page->setObjectName("suiTabSheet6");
   edit1_ = new QPlainTextEdit(page);
   edit1_->setObjectName("edit1");
-  edit1_->setGeometry(8, 12, 185, 317);
+  edit1_->setGeometry(8, 12, 185, 215);
   edit1_->setLineWrapMode(QPlainTextEdit::NoWrap);
   edit1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   edit1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -241,6 +302,17 @@ QWidget* MainWindow::BuildFontTextPage() {
   edit1_->installEventFilter(this);
   connect(edit1_, &QPlainTextEdit::textChanged, this, [this] {
     design_.edit1 = CaptionFromWidget(edit1_);
+    TypedChange();
+  });
+  // Where each button of the web export leads, line by line beside the captions.
+  MakeLabel(page, QStringLiteral("Links (one per line):"), 8, 232);
+  links_ = new QPlainTextEdit(page);
+  links_->setObjectName("links");
+  links_->setGeometry(8, 248, 185, 81);
+  links_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  links_->setPlaceholderText(QStringLiteral("https://example.com/"));
+  connect(links_, &QPlainTextEdit::textChanged, this, [this] {
+    design_.links = CaptionFromWidget(links_);
     TypedChange();
   });
 

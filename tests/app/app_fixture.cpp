@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include <QSettings>
+
 #include "resources/builtin.h"
 #include "templates/tagged_text.h"
 #include "templates/template_file.h"
@@ -16,6 +18,12 @@ void EnsureApplication() {
   static char* argv[] = {name, nullptr};
   static QApplication* app = new QApplication(argc, argv);
   (void)app;
+  // What the window keeps between runs goes to a folder of this test run's own.
+  static TempDir settings;
+  QCoreApplication::setOrganizationName(QStringLiteral("CorvantiTests"));
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                     QString::fromStdString(settings.path().string()));
 }
 
 namespace {
@@ -86,10 +94,3 @@ WindowUnderTest::~WindowUnderTest() = default;
 void WindowUnderTest::LoadNow() { window->Timer1Timer(); }
 
 }  // namespace corvanti::test
-
-#if defined(__SANITIZE_ADDRESS__)
-// Font configuration and the message bus keep caches for the life of the process.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
-}
-#endif

@@ -46,6 +46,13 @@ class FakeDialogs : public Dialogs {
   std::optional<QColor> PickColour(QWidget*, const QColor& initial) override;
   void ShowError(QWidget*, const QString& message) override { errors.push_back(message); }
   void OpenUrl(const QUrl& url) override { opened.push_back(url); }
+  SaveAnswer AskSaveChanges(QWidget*) override {
+    ++saveChangesAsked;
+    return saveChangesAnswer;
+  }
+
+  SaveAnswer saveChangesAnswer = SaveAnswer::kCancel;
+  int saveChangesAsked = 0;
 
   std::deque<std::optional<QString>> saveAnswers;
   std::deque<std::optional<QString>> openAnswers;
