@@ -27,7 +27,11 @@ function(corvanti_test_folder folder)
     CORVANTI_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
     CORVANTI_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     CORVANTI_BIN_DIR="${CORVANTI_BIN_DIR}")
+  # The leak checker's options as a property of their own: the discovery would pass a list
+  # of variables on as separate words.
   gtest_discover_tests(${folder}_tests
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION
+               "LSAN_OPTIONS=set:suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -270,11 +270,3 @@ TEST(ShippedBackgrounds, AllThreeFormatsLargePicturesAndTiles) {
 
 }  // namespace
 }  // namespace corvanti
-
-#if defined(__SANITIZE_ADDRESS__)
-// Font configuration keeps its caches for the life of the process. Weak, so that another
-// test file of this program may give the same list without a clash.
-extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
-}
-#endif
