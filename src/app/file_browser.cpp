@@ -1,10 +1,13 @@
 #include "app/file_browser.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QStandardItemModel>
 #include <QStringListModel>
 #include <QTimer>
 #include <QTreeView>
@@ -38,6 +41,8 @@ FileBrowser::FileBrowser(QWidget* parent, const QRect& folders, const QRect& fil
   fileModel_->setNameFilterDisables(false);
   fileModel_->sort(0, Qt::AscendingOrder);
   emptyModel_ = new QStringListModel(this);
+  mergedModel_ = new QStandardItemModel(this);
+  nameFilters_ = nameFilters;
   files_ = new FileList(parent);
   files_->setGeometry(files);
   files_->setModel(emptyModel_);
@@ -108,7 +113,46 @@ void FileBrowser::ShowFolder() {
   pointingFromCode_ = wasPointing;
 }
 
+void FileBrowser::PointWithOthers(const QString& folder, const QStringList& others) {
+  struct Entry {
+    QString name, path;
+  };
+  QList<Entry> extra;
+  for (const QString& other : others) {
+    const QDir dir(other);
+    for (const QFileInfo& info : dir.entryInfoList(nameFilters_, QDir::Files, QDir::Name)) {
+      extra.push_back({info.fileName(), info.absoluteFilePath()});
+    }
+  }
+  Point(folder);
+  if (extra.isEmpty()) return;
+  // A list of its own: the folder's files as they are now, and the others'.
+  QList<Entry> all = extra;
+  for (const QFileInfo& info : QDir(folder).entryInfoList(nameFilters_, QDir::Files, QDir::Name)) {
+    all.push_back({info.fileName(), info.absoluteFilePath()});
+  }
+  std::stable_sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) {
+    return QString::localeAwareCompare(a.name, b.name) < 0;
+  });
+  static const FileIcons icons;
+  mergedModel_->clear();
+  for (const Entry& e : all) {
+    auto* item = new QStandardItem(icons.icon(QFileInfo(e.path)), e.name);
+    item->setData(e.path, Qt::UserRole);
+    item->setToolTip(e.path);
+    item->setEditable(false);
+    mergedModel_->appendRow(item);
+  }
+  pointingFromCode_ = true;
+  files_->setModel(mergedModel_);
+  pointingFromCode_ = false;
+}
+
 QString FileBrowser::ChosenFile() const {
+  if (files_->model() == mergedModel_) {
+    const QModelIndex index = files_->currentIndex();
+    return index.isValid() ? index.data(Qt::UserRole).toString() : QString();
+  }
   if (files_->model() != fileModel_) return QString();
   const QModelIndex index = files_->currentIndex();
   if (!index.isValid()) return QString();

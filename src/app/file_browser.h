@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class QFileSystemModel;
+class QStandardItemModel;
 class QStringListModel;
 class QTreeView;
 class QWidget;
@@ -34,6 +35,10 @@ class FileBrowser : public QObject {
   // Shows a folder, or a file's folder with the file selected. A path that is neither
   // shows an empty list rather than some other folder.
   void Point(const QString& path);
+  // Shows a folder with the matching files of other folders beside its own (the user's
+  // own templates beside the shipped ones), sorted by name. Without such files it is
+  // Point(folder).
+  void PointWithOthers(const QString& folder, const QStringList& others);
   // The file selected in the list, empty when there is none.
   QString ChosenFile() const;
 
@@ -54,6 +59,8 @@ class FileBrowser : public QObject {
   QFileSystemModel* folderModel_ = nullptr;
   QFileSystemModel* fileModel_ = nullptr;
   QStringListModel* emptyModel_ = nullptr;
+  QStandardItemModel* mergedModel_ = nullptr;
+  QStringList nameFilters_;
   bool pointingFromCode_ = false;
   // The folder the view should show once the model has read its way down to it.
   QString shownFolder_;

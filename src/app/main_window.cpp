@@ -157,8 +157,8 @@ void MainWindow::FormCreate() {
   pages_->setTabEnabled(3, false);
   // The font chooser starts at the window's own font name, which the design carries.
   RefreshFromDesign();
-  PointTemplateList(FromPath(exeFolder_ / "media" / "button"));
-  PointBackgroundList(FromPath(exeFolder_ / "background"));
+  ShowShippedAndOwn(*templates_, std::filesystem::path("media") / "button");
+  ShowShippedAndOwn(*backgrounds_, "background");
 }
 
 void MainWindow::Timer1Timer() {
@@ -342,6 +342,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // Template browsing.
 
 void MainWindow::PointTemplateList(const QString& path) { templates_->Point(path); }
+
+void MainWindow::ShowShippedAndOwn(FileBrowser& browser, const std::filesystem::path& folder) {
+  // The user's own templates and backgrounds, where the program is installed, are listed
+  // beside the shipped ones.
+  QStringList own;
+  if (!paths_.userFolder.empty()) own << FromPath(paths_.userFolder / folder);
+  browser.PointWithOthers(FromPath(exeFolder_ / folder), own);
+}
 void MainWindow::PointBackgroundList(const QString& path) { backgrounds_->Point(path); }
 
 void MainWindow::ShowChosenFolder(FileBrowser& browser, const QString& folder) {
@@ -353,7 +361,7 @@ void MainWindow::suiRadioButton1Click() {
     static const char* const kFolders[] = {"button", "toolbutton", "round", "others"};
     for (int i = 0; i < 4; ++i) {
       if (category_[i]->isChecked()) {
-        PointTemplateList(FromPath(exeFolder_ / "media" / kFolders[i]));
+        ShowShippedAndOwn(*templates_, std::filesystem::path("media") / kFolders[i]);
         break;
       }
     }

@@ -164,6 +164,8 @@ class MainWindow : public QWidget {
   // A folder picked in a browser's folder view (DirectoryListBox1 or DirectoryListBox2):
   // its file list shows that folder.
   void ShowChosenFolder(FileBrowser& browser, const QString& folder);
+  // A shipped folder (media/<category> or background) with the user's own beside it.
+  void ShowShippedAndOwn(FileBrowser& browser, const std::filesystem::path& folder);
 
   void BuildUi();
   QWidget* BuildOpenTemplatePage();

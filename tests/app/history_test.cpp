@@ -205,5 +205,37 @@ TEST_F(WindowHistory, ExportForWebFromTheMenuWritesThePageWithTheLinks) {
   EXPECT_TRUE(FileExists(page.parent_path() / "nav_3_hover@2x.png"));
 }
 
+TEST_F(WindowHistory, InstalledTheListsShowTheUsersOwnTemplatesBesideTheShippedOnes) {
+  // An installed layout: an empty bin/ beside share/corvanti/ with the shipped files.
+  AppFolder app;
+  const fs::path prefix = app.dir.path() / "prefix";
+  fs::create_directories(prefix / "bin");
+  fs::create_directories(prefix / "share");
+  fs::rename(app.exe, prefix / "share" / "corvanti");
+  const fs::path home = app.dir.path() / "home";
+  fs::create_directories(home / "data" / "corvanti" / "media" / "button");
+  WriteTemplate(home / "data" / "corvanti" / "media" / "button" / "mine.btt", TestTemplate::Captioned("Mine", 1, 1));
+  ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+  ::setenv("XDG_CACHE_HOME", (home / "cache").c_str(), 1);
+  {
+    WindowUnderTest w(prefix / "bin");
+    w.LoadNow();
+    EXPECT_TRUE(w.dialogs.errors.isEmpty()) << w.dialogs.errors.join('\n').toStdString();
+    // Scratch files go to the user's cache, not into the install.
+    EXPECT_TRUE(FileExists(home / "cache" / "corvanti" / "temp" / "xml.bmp"));
+    auto* list = w.Child<FileList>("FileListBox1");
+    QStringList names;
+    for (int r = 0; r < list->model()->rowCount(list->rootIndex()); ++r) {
+      names << list->model()->index(r, 0, list->rootIndex()).data().toString();
+    }
+    EXPECT_EQ(names.join(' '), "mine.btt zuri-color.btt");
+    list->setCurrentIndex(list->model()->index(0, 0, list->rootIndex()));
+    w.window->FileListBox1Click();
+    EXPECT_EQ(w.window->design().edit1, "Mine");
+  }
+  ::unsetenv("XDG_DATA_HOME");
+  ::unsetenv("XDG_CACHE_HOME");
+}
+
 }  // namespace
 }  // namespace corvanti
