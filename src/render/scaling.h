@@ -4,7 +4,8 @@
 
 namespace corvanti {
 
-// Nearest-neighbour resize in place: target (x, y) copies source (x*w div a, y*h div b).
+// Nearest-neighbour resize of a w x h picture in place: target (x, y) copies source
+// (x*w div new_width, y*h div new_height).
 // With keep_columns at or above 0 only the first keep_columns columns of the result are
 // made (the picture ends that wide), each as the whole resize would give it.
 void StretchPicture(Picture& picture, int new_width, int new_height, int keep_columns = -1);
