@@ -358,15 +358,24 @@ void FontChooser::PreviewRow(const QModelIndex& index) {
 
 namespace {
 
-// A small sheet of paper with a folded corner, and what it holds drawn on it.
-QIcon PaperIcon(const std::function<void(QPainter&, const QRect&)>& drawContent) {
+// An icon drawn at 16 and 32 pixels; `draw` works in units of a sixteenth of the side.
+QIcon DrawnIcon(const std::function<void(QPainter&, qreal unit)>& draw) {
   QIcon icon;
   for (int size : {16, 32}) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const qreal s = size / 16.0;
+    draw(painter, size / 16.0);
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+// A small sheet of paper with a folded corner, and what it holds drawn on it.
+QIcon PaperIcon(const std::function<void(QPainter&, const QRect&)>& drawContent) {
+  return DrawnIcon([&](QPainter& painter, qreal s) {
     QPainterPath sheet;
     sheet.moveTo(2.5 * s, 0.5 * s);
     sheet.lineTo(10.5 * s, 0.5 * s);
@@ -378,10 +387,7 @@ QIcon PaperIcon(const std::function<void(QPainter&, const QRect&)>& drawContent)
     painter.setBrush(Qt::white);
     painter.drawPath(sheet);
     drawContent(painter, QRect(qRound(3.5 * s), qRound(5 * s), qRound(9 * s), qRound(9 * s)));
-    painter.end();
-    icon.addPixmap(pixmap);
-  }
-  return icon;
+  });
 }
 
 }  // namespace
@@ -420,23 +426,12 @@ FileIcons::FileIcons()
                                                        area.top() + 1, area.width() * 0.3,
                                                        area.width() * 0.3));
                                 }))),
-      folder_(QIcon::fromTheme(QStringLiteral("folder"), [] {
-        QIcon icon;
-        for (int size : {16, 32}) {
-          QPixmap pixmap(size, size);
-          pixmap.fill(Qt::transparent);
-          QPainter painter(&pixmap);
-          painter.setRenderHint(QPainter::Antialiasing, true);
-          const qreal s = size / 16.0;
-          painter.setPen(QPen(QColor(160, 120, 30), 1.0));
-          painter.setBrush(QColor(240, 200, 90));
-          painter.drawRoundedRect(QRectF(0.5 * s, 2.5 * s, 6 * s, 3 * s), s, s);
-          painter.drawRoundedRect(QRectF(0.5 * s, 4.5 * s, 15 * s, 10 * s), s, s);
-          painter.end();
-          icon.addPixmap(pixmap);
-        }
-        return icon;
-      }())),
+      folder_(QIcon::fromTheme(QStringLiteral("folder"), DrawnIcon([](QPainter& painter, qreal s) {
+                                 painter.setPen(QPen(QColor(160, 120, 30), 1.0));
+                                 painter.setBrush(QColor(240, 200, 90));
+                                 painter.drawRoundedRect(QRectF(0.5 * s, 2.5 * s, 6 * s, 3 * s), s, s);
+                                 painter.drawRoundedRect(QRectF(0.5 * s, 4.5 * s, 15 * s, 10 * s), s, s);
+                               }))),
       file_(QIcon::fromTheme(QStringLiteral("text-x-generic"),
                              PaperIcon([](QPainter&, const QRect&) {}))) {}
 
