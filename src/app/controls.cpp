@@ -141,7 +141,7 @@ void SpinField::resizeEvent(QResizeEvent*) {
 // ---------------------------------------------------------------------------------------
 
 ColourPanel::ColourPanel(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
-  SetColour(0xFFFFFF);
+  SetColour(MakeColour(255, 255, 255));
 }
 
 void ColourPanel::SetColour(Colour colour) {

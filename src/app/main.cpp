@@ -110,10 +110,3 @@ int main(int argc, char* argv[]) {
   const int result = app.exec();
   return status != 0 ? status : result;
 }
-
-#if defined(__SANITIZE_ADDRESS__)
-// Font configuration and the message bus keep caches for the life of the process.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
-}
-#endif

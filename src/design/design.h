@@ -51,7 +51,7 @@ struct Design {
   std::string fontname = "MS Sans Serif";
   CaptionFont captionFont;
   NumericField fontsize{8, 96, 2, 16};
-  Colour fontcolor = 0xFFFFFF;
+  Colour fontcolor = MakeColour(255, 255, 255);
   NumericField fontx{0, 1000, 1, 0};
   NumericField fonty{0, 1000, 1, 0};
   NumericField fontzoom{75, 1000, 5, 100};
@@ -65,14 +65,14 @@ struct Design {
   bool ToolButton9 = true;    // align left
   bool ToolButton10 = false;  // centre
   bool ToolButton11 = false;  // align right
-  Colour shadowcolor = 0xFFFFFF;
+  Colour shadowcolor = MakeColour(255, 255, 255);
   NumericField shadowcolort{0, 100, 5, 50};
   bool StrongShadow = true;
 
   // Background and faces.
   bool tbg = true;
-  Colour frontcolor = 65408;
-  Colour frontcolordefault = 4194432;
+  Colour frontcolor = MakeColour(128, 255, 0);
+  Colour frontcolordefault = MakeColour(128, 0, 64);
   bool bgpicture = true;
   NumericField bgleft{0, 2000, 1, 0};
   NumericField bgtop{0, 2000, 1, 0};
