@@ -169,6 +169,24 @@ TEST_F(Installed, RendersFromAReadOnlyPrefixAndWritesNothingThere) {
   EXPECT_NE(ReadFileBytes(out / "nav.htm").find("nav_1_mouseover.gif"), std::string::npos);
 }
 
+TEST_F(Installed, TheWindowRunsFromAReadOnlyPrefixWithATemplateGivenToIt) {
+  const fs::path home = Scratch("window-home");
+  const fs::path shot = Scratch("window-out") / "window.png";
+  ASSERT_EQ(std::system(("chmod -R a-w " + Q(prefix_)).c_str()), 0);
+  const auto before = Listing(prefix_);
+  // As the desktop entry starts it: `corvanti %f`, here without a display.
+  const Outcome run = Shell("cd " + Q(home) + " && env -u XDG_DATA_HOME -u XDG_CACHE_HOME HOME=" +
+                                Q(home) + " QT_QPA_PLATFORM=offscreen " + Q(prefix_ / "bin/corvanti") +
+                                " " + Q(Share("corvanti/media/round/aqua-pill.btt")) +
+                                " --screenshot " + Q(shot),
+                            *root_ / "window.log");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(FileExists(shot));
+  // The loader's scratch pictures went to the user's cache, nothing into the install.
+  EXPECT_TRUE(FileExists(home / ".cache" / "corvanti" / "temp" / "xml.bmp"));
+  EXPECT_EQ(Listing(prefix_), before);
+}
+
 TEST_F(Installed, TheDesktopEntryIsValidAndOpensTemplates) {
   const fs::path entry = Share(std::string("applications/") + kAppId + ".desktop");
   const Outcome valid = Shell("desktop-file-validate " + Q(entry), *root_ / "desktop.log");
