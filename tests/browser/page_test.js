@@ -10,10 +10,10 @@
 const assert = require("node:assert/strict");
 const { execFileSync } = require("node:child_process");
 const fs = require("node:fs");
-const http = require("node:http");
 const os = require("node:os");
 const path = require("node:path");
 const { pathToFileURL } = require("node:url");
+const { cliArgs, writeTemplate, privateCli, listen, sendFile, fileOf, chromiumOptions, run } = require("./harness");
 
 let chromium;
 try {
@@ -23,78 +23,7 @@ try {
   process.exit(1);
 }
 
-const [cli, binDir] = process.argv.slice(2);
-if (!cli || !binDir) {
-  console.error("usage: node page_test.js CORVANTI_CLI BIN_DIR");
-  process.exit(2);
-}
-const browserPath = process.env.CORVANTI_CHROMIUM || "/usr/bin/chromium";
-
-// A 24-bit BMP file: bottom-up rows padded to four bytes.
-function bmp(width, height, colourAt) {
-  const stride = (width * 3 + 3) & ~3;
-  const size = 54 + stride * height;
-  const b = Buffer.alloc(size);
-  b.write("BM", 0, "latin1");
-  b.writeUInt32LE(size, 2);
-  b.writeUInt32LE(54, 10);
-  b.writeUInt32LE(40, 14);
-  b.writeInt32LE(width, 18);
-  b.writeInt32LE(height, 22);
-  b.writeUInt16LE(1, 26);
-  b.writeUInt16LE(24, 28);
-  b.writeUInt32LE(stride * height, 34);
-  for (let y = 0; y < height; ++y) {
-    const row = 54 + (height - 1 - y) * stride;
-    for (let x = 0; x < width; ++x) {
-      const [r, g, bl] = colourAt(x, y);
-      b[row + 3 * x] = bl;
-      b[row + 3 * x + 1] = g;
-      b[row + 3 * x + 2] = r;
-    }
-  }
-  return b;
-}
-
-// A template with embedded pictures: a rounded-looking bar with a light top and dark bottom.
-function writeTemplate(file, caption) {
-  const w = 90;
-  const h = 20;
-  const master = bmp(w, h, (x, y) => {
-    if (y === 0) return [220, 230, 250];
-    if (y === h - 1 || x === 0 || x === w - 1) return [20, 30, 70];
-    return [40, 80 + 4 * y, 170];
-  });
-  const settings =
-    "<BUTTON1-OPENFILE>InsideXMLFile</BUTTON1-OPENFILE>\r\n" +
-    `<BUTTON1-TEXT>${caption}</BUTTON1-TEXT>\r\n` +
-    "<BUTTON1-TEXT.TBG>Y</BUTTON1-TEXT.TBG>\r\n";
-  fs.writeFileSync(
-    file,
-    Buffer.concat([
-      Buffer.from(settings + "<BmpImage>", "latin1"),
-      master,
-      Buffer.from("</BmpImage>\r\n<BmpShadowImage>", "latin1"),
-      master,
-      Buffer.from("</BmpShadowImage>\r\n<BmpBGImage></BmpBGImage>", "latin1"),
-    ]),
-  );
-}
-
-// The program in an app folder of its own: every load writes its scratch pictures into
-// temp/, and other tests running beside this one must not read them.
-function privateCli(app) {
-  fs.mkdirSync(path.join(app, "temp"), { recursive: true });
-  const copy = path.join(app, path.basename(cli));
-  try {
-    fs.linkSync(cli, copy);
-  } catch (e) {
-    fs.copyFileSync(cli, copy);
-    fs.chmodSync(copy, 0o755);
-  }
-  fs.copyFileSync(path.join(binDir, "script.txt"), path.join(app, "script.txt"));
-  return copy;
-}
+const { cli, binDir } = cliArgs("page_test.js");
 
 function render(program, template, output) {
   execFileSync(program, ["render", template, "-o", output], { stdio: ["ignore", "inherit", "inherit"] });
@@ -102,22 +31,10 @@ function render(program, template, output) {
 
 // Serves one folder over HTTP, as a web server would put the pages online.
 function serve(folder) {
-  const server = http.createServer((req, res) => {
+  return listen((req, res) => {
     const name = decodeURIComponent(new URL(req.url, "http://x").pathname).replace(/^\/+/, "");
-    const file = path.join(folder, name);
-    if (!file.startsWith(folder + path.sep) || !fs.existsSync(file)) {
-      res.writeHead(404).end();
-      return;
-    }
-    const type = file.endsWith(".gif") ? "image/gif" : "text/html";
-    res.writeHead(200, { "Content-Type": type }).end(fs.readFileSync(file));
+    sendFile(res, folder, name, { types: { ".gif": "image/gif" }, fallback: "text/html" });
   });
-  return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
-}
-
-// The last path component of an image's resolved URL, decoded back to the file name.
-function fileOf(url) {
-  return decodeURIComponent(new URL(url).pathname.split("/").pop());
 }
 
 async function checkPage(context, url, base, lines) {
@@ -188,7 +105,7 @@ async function main() {
   let context;
   let server;
   try {
-    const program = privateCli(path.join(work, "app"));
+    const program = privateCli(cli, binDir, path.join(work, "app"));
     const template = path.join(work, "t.btt");
     // An empty line among the captions still gets its button.
     writeTemplate(template, "Home\r\n\r\nNews\r\nContact");
@@ -209,19 +126,7 @@ async function main() {
       }
     }
 
-    context = await chromium.launchPersistentContext(profile, {
-      executablePath: browserPath,
-      headless: true,
-      args: [
-        "--no-sandbox",
-        "--disable-gpu",
-        "--disable-quic",
-        "--no-first-run",
-        "--disable-background-networking",
-        "--disable-component-update",
-        "--disable-sync",
-      ],
-    });
+    context = await chromium.launchPersistentContext(profile, chromiumOptions());
     server = await serve(work);
     const port = server.address().port;
 
@@ -241,10 +146,4 @@ async function main() {
   }
 }
 
-main().then(
-  () => console.log("browser test passed"),
-  (e) => {
-    console.error(e && e.stack ? e.stack : e);
-    process.exit(1);
-  },
-);
+run(main, "browser test passed");

@@ -12,9 +12,9 @@
 const assert = require("node:assert/strict");
 const { execFileSync, spawnSync } = require("node:child_process");
 const fs = require("node:fs");
-const http = require("node:http");
 const os = require("node:os");
 const path = require("node:path");
+const { cliArgs, writeTemplate, privateCli, listen, sendFile, fileOf, chromiumOptions, run } = require("./harness");
 
 let chromium;
 let axePath;
@@ -26,83 +26,12 @@ try {
   process.exit(1);
 }
 
-const [cli, binDir] = process.argv.slice(2);
-if (!cli || !binDir) {
-  console.error("usage: node web_page_test.js CORVANTI_CLI BIN_DIR");
-  process.exit(2);
-}
-const browserPath = process.env.CORVANTI_CHROMIUM || "/usr/bin/chromium";
+const { cli, binDir } = cliArgs("web_page_test.js");
 const CSP = "default-src 'self'";
 
 // The caption lines: an empty one, one with the characters HTML escapes, one in Cyrillic.
 const captions = ["Home", "", 'Say "hi" <b> & co', "Новости", "Contact"];
 const names = captions.map((c, i) => c || `Button ${i + 1} (no caption)`);
-
-// A 24-bit BMP file: bottom-up rows padded to four bytes.
-function bmp(width, height, colourAt) {
-  const stride = (width * 3 + 3) & ~3;
-  const size = 54 + stride * height;
-  const b = Buffer.alloc(size);
-  b.write("BM", 0, "latin1");
-  b.writeUInt32LE(size, 2);
-  b.writeUInt32LE(54, 10);
-  b.writeUInt32LE(40, 14);
-  b.writeInt32LE(width, 18);
-  b.writeInt32LE(height, 22);
-  b.writeUInt16LE(1, 26);
-  b.writeUInt16LE(24, 28);
-  b.writeUInt32LE(stride * height, 34);
-  for (let y = 0; y < height; ++y) {
-    const row = 54 + (height - 1 - y) * stride;
-    for (let x = 0; x < width; ++x) {
-      const [r, g, bl] = colourAt(x, y);
-      b[row + 3 * x] = bl;
-      b[row + 3 * x + 1] = g;
-      b[row + 3 * x + 2] = r;
-    }
-  }
-  return b;
-}
-
-// A template with embedded pictures: a bar with a light top and a dark bottom.
-function writeTemplate(file) {
-  const w = 90;
-  const h = 20;
-  const master = bmp(w, h, (x, y) => {
-    if (y === 0) return [220, 230, 250];
-    if (y === h - 1 || x === 0 || x === w - 1) return [20, 30, 70];
-    return [40, 80 + 4 * y, 170];
-  });
-  const settings =
-    "<BUTTON1-OPENFILE>InsideXMLFile</BUTTON1-OPENFILE>\r\n" +
-    "<BUTTON1-TEXT>Button</BUTTON1-TEXT>\r\n" +
-    "<BUTTON1-TEXT.TBG>Y</BUTTON1-TEXT.TBG>\r\n";
-  fs.writeFileSync(
-    file,
-    Buffer.concat([
-      Buffer.from(settings + "<BmpImage>", "latin1"),
-      master,
-      Buffer.from("</BmpImage>\r\n<BmpShadowImage>", "latin1"),
-      master,
-      Buffer.from("</BmpShadowImage>\r\n<BmpBGImage></BmpBGImage>", "latin1"),
-    ]),
-  );
-}
-
-// The program in an app folder of its own: every load writes its scratch pictures into
-// temp/, and other tests running beside this one must not read them.
-function privateCli(app) {
-  fs.mkdirSync(path.join(app, "temp"), { recursive: true });
-  const copy = path.join(app, path.basename(cli));
-  try {
-    fs.linkSync(cli, copy);
-  } catch (e) {
-    fs.copyFileSync(cli, copy);
-    fs.chmodSync(copy, 0o755);
-  }
-  fs.copyFileSync(path.join(binDir, "script.txt"), path.join(app, "script.txt"));
-  return copy;
-}
 
 // Width and height from a PNG file's header.
 function pngSize(file) {
@@ -117,7 +46,7 @@ const types = { ".html": "text/html; charset=utf-8", ".css": "text/css", ".png":
 // recording which of those pages the browser asked for.
 function serve(site, headers) {
   const visited = [];
-  const server = http.createServer((req, res) => {
+  return listen((req, res) => {
     const url = new URL(req.url, "http://x");
     const name = decodeURIComponent(url.pathname);
     // The browser asks every server for a favicon: there is none, and that is no error.
@@ -131,26 +60,12 @@ function serve(site, headers) {
       res.end(`<!DOCTYPE html><html lang="en"><title>target</title><p>${name.length}</p></html>`);
       return;
     }
-    const file = path.join(site, name.replace(/^\/site\//, ""));
-    if (!name.startsWith("/site/") || !file.startsWith(site + path.sep) || !fs.existsSync(file)) {
+    if (!name.startsWith("/site/")) {
       res.writeHead(404, headers).end();
       return;
     }
-    const type = types[path.extname(file)] || "application/octet-stream";
-    res.writeHead(200, { "Content-Type": type, ...headers }).end(fs.readFileSync(file));
-  });
-  return new Promise((resolve) =>
-    server.listen(0, "127.0.0.1", () => {
-      server.visited = visited;
-      server.origin = `http://127.0.0.1:${server.address().port}`;
-      resolve(server);
-    }),
-  );
-}
-
-// The last path component of a URL, decoded back to the file name.
-function fileOf(url) {
-  return decodeURIComponent(new URL(url).pathname.split("/").pop());
+    sendFile(res, site, name.replace(/^\/site\//, ""), { types, fallback: "application/octet-stream", headers });
+  }).then((server) => Object.assign(server, { visited }));
 }
 
 // Opens the page and gathers what goes wrong on it: script and console errors, failed
@@ -349,9 +264,9 @@ async function main() {
   let browser;
   const servers = [];
   try {
-    const program = privateCli(path.join(work, "app"));
+    const program = privateCli(cli, binDir, path.join(work, "app"));
     const template = path.join(work, "t.btt");
-    writeTemplate(template);
+    writeTemplate(template, "Button");
     const captionFile = path.join(work, "captions.txt");
     fs.writeFileSync(captionFile, captions.join("\n") + "\n");
     const site = path.join(work, "site");
@@ -397,19 +312,7 @@ async function main() {
       return [w, h];
     });
 
-    browser = await chromium.launch({
-      executablePath: browserPath,
-      headless: true,
-      args: [
-        "--no-sandbox",
-        "--disable-gpu",
-        "--disable-quic",
-        "--no-first-run",
-        "--disable-background-networking",
-        "--disable-component-update",
-        "--disable-sync",
-      ],
-    });
+    browser = await chromium.launch(chromiumOptions());
     const url = `${plain.origin}/site/nav.html`;
     for (const scale of [1, 2]) {
       const context = await browser.newContext({ deviceScaleFactor: scale });
@@ -430,10 +333,4 @@ async function main() {
   }
 }
 
-main().then(
-  () => console.log("web page browser test passed"),
-  (e) => {
-    console.error(e && e.stack ? e.stack : e);
-    process.exit(1);
-  },
-);
+run(main, "web page browser test passed");
