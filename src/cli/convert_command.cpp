@@ -9,17 +9,6 @@
 #include "codecs/picture_loader.h"
 
 namespace corvanti::cli {
-namespace {
-
-std::string LowerExtension(const std::filesystem::path& path) {
-  std::string ext = path.extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext;
-}
-
-}  // namespace
-
 // convert INPUT OUTPUT [--transparency none|corner|key]
 int RunConvert(const std::vector<std::string>& args) {
   std::vector<std::string> positional;
@@ -52,15 +41,15 @@ int RunConvert(const std::vector<std::string>& args) {
   const std::filesystem::path input = positional[0];
   const std::filesystem::path output = positional[1];
   const std::string out_ext = LowerExtension(output);
-  if (out_ext != ".gif" && out_ext != ".bmp") {
+  if (out_ext != "gif" && out_ext != "bmp") {
     throw UsageError{"OUTPUT must end in .gif or .bmp"};
   }
-  if (out_ext == ".bmp" && transparency_given && kind != GifTransparency::kNone) {
+  if (out_ext == "bmp" && transparency_given && kind != GifTransparency::kNone) {
     throw UsageError{"a BMP file has no transparency"};
   }
 
   const Picture picture = ToPicture24(LoadPicture(input));
-  if (out_ext == ".gif") {
+  if (out_ext == "gif") {
     WriteGifFile(picture, output, kind);
   } else {
     WriteBmpFile(picture, output);

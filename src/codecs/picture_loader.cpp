@@ -7,16 +7,17 @@
 #include "codecs/file_io.h"
 
 namespace corvanti {
-namespace {
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
+std::string LowerExtension(const std::filesystem::path& path) {
+  // Only the file's own name counts: a dot in a folder name is no extension.
+  const std::string name = path.filename().string();
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return std::string();
+  std::string extension = name.substr(dot + 1);
+  for (char& c : extension) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  return text;
+  return extension;
 }
-
-}  // namespace
 
 Picture ToPicture24(const DecodedPicture& decoded) {
   if (!decoded.Indexed()) return decoded.pixels;
@@ -63,7 +64,7 @@ Decoder DecoderFor(const std::filesystem::path& path) {
     throw Error("Picture file name has no extension (" + path.string() + ")");
   }
   const std::string extension = name.substr(dot + 1);
-  const std::string lower = LowerAscii(extension);
+  const std::string lower = LowerExtension(path);
   if (lower == "bmp") return ReadBmp;
   if (lower == "gif") return ReadGif;
   if (lower == "jpg" || lower == "jpeg") return ReadJpeg;

@@ -11,6 +11,9 @@ namespace corvanti {
 // The file read with the BMP decoder whatever its name (template pictures).
 DecodedPicture ReadBmpFile(const std::filesystem::path& path);
 
+// The text after the last dot of the file's own name, lower-cased (ASCII); empty for none.
+std::string LowerExtension(const std::filesystem::path& path);
+
 // The decoder chosen by the extension (bmp, gif, jpg, jpeg, case-insensitive); any other
 // extension fails with "Unknown picture file extension (.ext)". A decoder's message gets
 // the file's path after it, as in "JPEG error #53 (/home/me/bg.jpg)".
