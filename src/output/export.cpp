@@ -5,20 +5,11 @@
 
 #include "codecs/gif_writer.h"
 #include "codecs/picture.h"
+#include "output/strips.h"
 #include "templates/tagged_text.h"
 
 namespace corvanti {
 namespace {
-
-// The last component of the path as bytes, and that component without its extension (the
-// part from its last "." on). A dot in a folder name never counts.
-std::string FileNameOf(const std::filesystem::path& path) { return path.filename().string(); }
-
-std::string BaseNameOf(const std::filesystem::path& path) {
-  const std::string name = FileNameOf(path);
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
 
 // The path with the extension of its last component replaced by suffix.
 std::filesystem::path WithSuffix(const std::filesystem::path& path, const std::string& suffix) {
@@ -43,15 +34,6 @@ std::string EncodeForPage(const std::string& name) {
     }
   }
   return out;
-}
-
-// Strip k (from 1) of a stack of buttons `height` rows high, cut one to one. A stack shorter
-// than it should be leaves the missing rows black rather than reading past its end.
-Picture Strip(const Picture& stack, int k, int width, int height) {
-  Picture strip(width, height);
-  const long long top = static_cast<long long>(k - 1) * height;
-  if (top < stack.Height()) strip.CopyFrom(stack, 0, static_cast<int>(top), width, height, 0, 0);
-  return strip;
 }
 
 // The link of one button: the row and the column tables differ only in the image name and

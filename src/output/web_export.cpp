@@ -6,18 +6,12 @@
 #include "codecs/error.h"
 #include "codecs/png_writer.h"
 #include "design/text_encoding.h"
+#include "output/strips.h"
 #include "render/regenerate.h"
 #include "templates/tagged_text.h"
 
 namespace corvanti {
 namespace {
-
-// The name without its extension: a dot in a folder name never counts.
-std::string BaseNameOf(const std::filesystem::path& path) {
-  const std::string name = path.filename().string();
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
 
 std::filesystem::path Beside(const std::filesystem::path& page, const std::string& name) {
   return page.parent_path() / name;
@@ -88,13 +82,6 @@ struct Names {
     return url + "_" + std::to_string(k) + kind + ".png";
   }
 };
-
-Picture Strip(const Picture& stack, int k, int width, int height) {
-  Picture strip(width, height);
-  const long long top = static_cast<long long>(k - 1) * height;
-  if (top < stack.Height()) strip.CopyFrom(stack, 0, static_cast<int>(top), width, height, 0, 0);
-  return strip;
-}
 
 // The pictures of one scale: normal and hover strips of every line.
 void WritePictures(const Design& drawn, const std::filesystem::path& page, const Names& names,
