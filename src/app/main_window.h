@@ -173,6 +173,9 @@ class MainWindow : public QWidget {
   QWidget* BuildBackgroundPage();
   QScrollArea* MakePane(QWidget* parent, const QRect& geometry, ShownPicture& target, bool white);
   SpinField* MakeField(QWidget* parent, NumericField& field, int x, int y, int width = 56);
+  // A check box bound to a flag of the design: a click sets it and regenerates.
+  QCheckBox* MakeCheck(QWidget* parent, const QString& caption, const char* name,
+                       bool Design::*flag, int x, int y);
   FileBrowser* MakeBrowser(QWidget* parent, const QRect& folders, const QRect& files,
                            const QStringList& nameFilters);
 

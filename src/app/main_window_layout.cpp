@@ -121,14 +121,7 @@ void MainWindow::BuildUi() {
   preview->setObjectName("suiButton4");
   preview->setGeometry(288, 16, 121, 43);
   connect(preview, &QPushButton::clicked, this, &MainWindow::suiButton4Click);
-  tbg_ = new QCheckBox(QStringLiteral("Transparency BackGround"), options);
-  tbg_->setObjectName("tbg");
-  tbg_->move(424, 40);
-  tbg_->adjustSize();
-  connect(tbg_, &QCheckBox::clicked, this, [this](bool on) {
-    design_.tbg = on;
-    suitempedit1Change();
-  });
+  tbg_ = MakeCheck(options, QStringLiteral("Transparency BackGround"), "tbg", &Design::tbg, 424, 40);
 
   pages_ = new QTabWidget(options);
   pages_->setObjectName("suiPageControl1");
@@ -228,6 +221,19 @@ QScrollArea* MainWindow::MakePane(QWidget* parent, const QRect& geometry, ShownP
   target.view->move(8, 8);
   pane->setWidget(canvas);
   return pane;
+}
+
+QCheckBox* MainWindow::MakeCheck(QWidget* parent, const QString& caption, const char* name,
+                                 bool Design::*flag, int x, int y) {
+  auto* check = new QCheckBox(caption, parent);
+  check->setObjectName(QString::fromLatin1(name));
+  check->move(x, y);
+  check->adjustSize();
+  connect(check, &QCheckBox::clicked, this, [this, flag](bool on) {
+    design_.*flag = on;
+    suitempedit1Change();
+  });
+  return check;
 }
 
 SpinField* MainWindow::MakeField(QWidget* parent, NumericField& field, int x, int y, int width) {
@@ -418,14 +424,8 @@ QWidget* MainWindow::BuildFontTextPage() {
   connect(shadowcolor_, &QPushButton::clicked, this, &MainWindow::shadowcolorClick);
   shadowcolort_ = MakeField(font, design_.shadowcolort, c2 + 34, y + 2);
   shadowcolort_->setObjectName("shadowcolort");
-  strongShadow_ = new QCheckBox(QStringLiteral("Strong Shadow"), font);
-  strongShadow_->setObjectName("StrongShadow");
-  strongShadow_->move(c3 + 4, y + 4);
-  strongShadow_->adjustSize();
-  connect(strongShadow_, &QCheckBox::clicked, this, [this](bool on) {
-    design_.StrongShadow = on;
-    suitempedit1Change();
-  });
+  strongShadow_ = MakeCheck(font, QStringLiteral("Strong Shadow"), "StrongShadow",
+                            &Design::StrongShadow, c3 + 4, y + 4);
   return page;
 }
 
@@ -458,14 +458,8 @@ QWidget* MainWindow::BuildBackgroundPage() {
   frontcolordefault_->setObjectName("frontcolordefault");
   frontcolordefault_->setGeometry(116, 20, 70, 25);
   connect(frontcolordefault_, &QPushButton::clicked, this, &MainWindow::frontcolordefaultClick);
-  bgpicture_ = new QCheckBox(QStringLiteral("Use BackGround Picture"), style);
-  bgpicture_->setObjectName("bgpicture");
-  bgpicture_->move(12, 52);
-  bgpicture_->adjustSize();
-  connect(bgpicture_, &QCheckBox::clicked, this, [this](bool on) {
-    design_.bgpicture = on;
-    suitempedit1Change();
-  });
+  bgpicture_ = MakeCheck(style, QStringLiteral("Use BackGround Picture"), "bgpicture",
+                         &Design::bgpicture, 12, 52);
   MakeLabel(style, QStringLiteral("Left"), 12, 79);
   bgleft_ = MakeField(style, design_.bgleft, 40, 76, 60);
   bgleft_->setObjectName("bgleft");
