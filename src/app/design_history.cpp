@@ -1,6 +1,7 @@
 #include "app/design_history.h"
 
-#include <cstring>
+#include <iterator>
+#include <utility>
 
 #include <QUndoCommand>
 
@@ -28,12 +29,6 @@ std::string Fingerprint(const Design& d) {
 }
 
 }  // namespace
-
-bool DesignSnapshot::Pictures::operator==(const Pictures& other) const {
-  return master == other.master && alpha == other.alpha && background == other.background &&
-         masterBmp == other.masterBmp && alphaBmp == other.alphaBmp &&
-         backgroundBytes == other.backgroundBytes;
-}
 
 // One step: the design before and after it.
 class DesignStep : public QUndoCommand {
@@ -77,46 +72,51 @@ class DesignStep : public QUndoCommand {
 DesignHistory::DesignHistory(Design& design, std::function<void()> redraw, QObject* parent)
     : QObject(parent), design_(design), redraw_(std::move(redraw)) {
   stack_.setUndoLimit(200);
-  current_ = Capture();
+  SetCurrent(Capture());
 }
 
-DesignSnapshot DesignHistory::Capture() const {
+DesignSnapshot DesignHistory::Capture() {
+  Design& d = design_;
+  // The pictures stand aside while the settings are copied: this runs after every
+  // keystroke, and a large design's previews are many megabytes that a step never keeps.
+  Picture* const pictures[] = {&d.Image2, &d.Image8, &d.Image5, &d.Image3, &d.ImageSource,
+                               &d.ImageShadow, &d.Image1, &d.Image4, &d.Image6,
+                               &d.Imagebackup, &d.ImageShadowBackup, &d.Image7};
+  std::string* const files[] = {&d.masterBmp, &d.alphaBmp, &d.backgroundBytes};
+  Picture aside_pictures[std::size(pictures)];
+  std::string aside_files[std::size(files)];
+  for (std::size_t i = 0; i < std::size(pictures); ++i) aside_pictures[i] = std::exchange(*pictures[i], Picture());
+  for (std::size_t i = 0; i < std::size(files); ++i) aside_files[i] = std::exchange(*files[i], std::string());
   DesignSnapshot s;
-  s.settings = design_;
-  Design& d = s.settings;
-  // What a regeneration makes again is not kept.
-  for (Picture* p : {&d.Image2, &d.Image8, &d.Image5, &d.Image3, &d.ImageSource, &d.ImageShadow,
-                     &d.Image1, &d.Image4, &d.Image6}) {
-    *p = Picture();
-  }
-  auto pictures = std::make_shared<DesignSnapshot::Pictures>();
-  pictures->master = std::move(d.Imagebackup);
-  pictures->alpha = std::move(d.ImageShadowBackup);
-  pictures->background = std::move(d.Image7);
-  pictures->masterBmp = std::move(d.masterBmp);
-  pictures->alphaBmp = std::move(d.alphaBmp);
-  pictures->backgroundBytes = std::move(d.backgroundBytes);
-  d.Imagebackup = d.ImageShadowBackup = d.Image7 = Picture();
-  d.masterBmp.clear();
-  d.alphaBmp.clear();
-  d.backgroundBytes.clear();
-  // Steps that did not change the pictures share the ones before them.
-  if (current_.pictures && *current_.pictures == *pictures) {
+  s.settings = d;
+  for (std::size_t i = 0; i < std::size(pictures); ++i) *pictures[i] = std::move(aside_pictures[i]);
+  for (std::size_t i = 0; i < std::size(files); ++i) *files[i] = std::move(aside_files[i]);
+
+  // Steps that did not change the template or the background share them.
+  const DesignSnapshot::Pictures* last = current_.pictures.get();
+  if (last != nullptr && last->master == d.Imagebackup && last->alpha == d.ImageShadowBackup &&
+      last->background == d.Image7 && last->masterBmp == d.masterBmp &&
+      last->alphaBmp == d.alphaBmp && last->backgroundBytes == d.backgroundBytes) {
     s.pictures = current_.pictures;
   } else {
-    s.pictures = std::move(pictures);
+    s.pictures = std::make_shared<DesignSnapshot::Pictures>(DesignSnapshot::Pictures{
+        d.Imagebackup, d.ImageShadowBackup, d.Image7, d.masterBmp, d.alphaBmp, d.backgroundBytes});
   }
   return s;
 }
 
 bool DesignHistory::SameAsCurrent(const DesignSnapshot& snapshot) const {
-  return snapshot.pictures == current_.pictures &&
-         Fingerprint(snapshot.settings) == Fingerprint(current_.settings);
+  return snapshot.pictures == current_.pictures && Fingerprint(snapshot.settings) == currentFingerprint_;
+}
+
+void DesignHistory::SetCurrent(DesignSnapshot snapshot) {
+  currentFingerprint_ = Fingerprint(snapshot.settings);
+  current_ = std::move(snapshot);
 }
 
 void DesignHistory::Reset() {
   stack_.clear();
-  current_ = Capture();
+  SetCurrent(Capture());
   stack_.setClean();
 }
 
@@ -124,8 +124,8 @@ void DesignHistory::Record(const QString& what, bool typing) {
   if (restoring_ || design_.Regenerating != 0) return;
   DesignSnapshot now = Capture();
   if (SameAsCurrent(now)) return;
-  DesignSnapshot before = std::move(current_);
-  current_ = now;
+  DesignSnapshot before = current_;
+  SetCurrent(now);
   stack_.push(new DesignStep(*this, std::move(before), std::move(now), what, typing));
 }
 
@@ -143,7 +143,7 @@ void DesignHistory::Restore(const DesignSnapshot& snapshot) {
   design_.masterBmp = snapshot.pictures->masterBmp;
   design_.alphaBmp = snapshot.pictures->alphaBmp;
   design_.backgroundBytes = snapshot.pictures->backgroundBytes;
-  current_ = snapshot;
+  SetCurrent(snapshot);
   redraw_();
   restoring_ = false;
 }

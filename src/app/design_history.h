@@ -18,7 +18,6 @@ struct DesignSnapshot {
   struct Pictures {
     Picture master, alpha, background;
     std::string masterBmp, alphaBmp, backgroundBytes;
-    bool operator==(const Pictures& other) const;
   };
   Design settings;
   std::shared_ptr<const Pictures> pictures;
@@ -48,7 +47,8 @@ class DesignHistory : public QObject {
 
  private:
   friend class DesignStep;
-  DesignSnapshot Capture() const;
+  DesignSnapshot Capture();
+  void SetCurrent(DesignSnapshot snapshot);
   bool SameAsCurrent(const DesignSnapshot& snapshot) const;
   void Restore(const DesignSnapshot& snapshot);
 
@@ -56,6 +56,7 @@ class DesignHistory : public QObject {
   std::function<void()> redraw_;
   QUndoStack stack_;
   DesignSnapshot current_;
+  std::string currentFingerprint_;  // of current_.settings, kept to compare cheaply
   bool restoring_ = false;
 };
 
