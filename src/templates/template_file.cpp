@@ -90,6 +90,11 @@ bool HasTag(const std::string& memo, const std::string& key) {
   return memo.find("<" + UpperAscii(key) + ">") != std::string::npos;
 }
 
+// Whether any element's key starts with `prefix` (so per-line searches can be skipped).
+bool HasTagPrefix(const std::string& memo, const std::string& prefix) {
+  return memo.find("<" + UpperAscii(prefix)) != std::string::npos;
+}
+
 bool IsAbsoluteName(const std::string& name) {
   return std::filesystem::path(name).is_absolute() || name.find(":\\") != std::string::npos;
 }
@@ -170,8 +175,8 @@ void BuildTemplateSettingsText(Design& design) {
     }
   }
   // Lines past the colour table share no entry; they are not written.
-  const std::size_t lines =
-      std::min<std::size_t>(CaptionLines(d.edit1).size(), static_cast<std::size_t>(kLineColourCount));
+  const std::size_t caption_lines = CaptionLines(d.edit1).size();
+  const std::size_t lines = std::min<std::size_t>(caption_lines, static_cast<std::size_t>(kLineColourCount));
   // A colour element's tag can only already stand among the rows above (a caption line
   // may hold one); the colour elements appended below never contain another's tag. So the
   // search looks at those rows only, until a replacement changes the text's shape.
@@ -189,8 +194,8 @@ void BuildTemplateSettingsText(Design& design) {
   }
   // Links only for the lines that have one, so a design without links keeps the bytes it
   // always had.
-  const std::vector<std::string> links = CaptionLines(text.links);
-  const std::size_t caption_lines = CaptionLines(d.edit1).size();
+  const std::vector<std::string> links =
+      text.links.empty() ? std::vector<std::string>() : CaptionLines(text.links);
   for (std::size_t line = 0; line < links.size() && line < caption_lines; ++line) {
     if (!links[line].empty()) PutTagValue(memo, kLineLinkKey + std::to_string(line), links[line]);
   }
@@ -314,7 +319,8 @@ void LoadTemplate(Design& design, const std::filesystem::path& path, const Regen
   const std::size_t caption_lines = CaptionLines(design.edit1).size();
   std::string links;
   std::size_t linked = 0;
-  for (std::size_t line = 0; line < caption_lines; ++line) {
+  const bool has_links = HasTagPrefix(design.Memo1, kLineLinkKey);
+  for (std::size_t line = 0; has_links && line < caption_lines; ++line) {
     const std::string key = kLineLinkKey + std::to_string(line);
     if (!HasTag(design.Memo1, key)) continue;
     for (; linked < line; ++linked) links += "\r\n";
