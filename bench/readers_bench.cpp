@@ -56,7 +56,7 @@ std::string Made(const std::string& name, const std::string& command) {
                              command + " 2>/dev/null";
     if (std::system(line.c_str()) != 0) return {};
   }
-  return ReadFileBytes(target);
+  return ReadWholeFile(target);
 }
 
 void Run(benchmark::State& state, const std::string& bytes,
@@ -73,7 +73,7 @@ void Run(benchmark::State& state, const std::string& bytes,
 }
 
 void BmpUncompressed24(benchmark::State& state) {
-  Run(state, ReadFileBytes(Folder() / "photo.bmp"), &ReadBmp);
+  Run(state, ReadWholeFile(Folder() / "photo.bmp"), &ReadBmp);
 }
 void BmpRle8(benchmark::State& state) {
   Run(state,

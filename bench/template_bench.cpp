@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "codecs/bmp_writer.h"
+#include "codecs/file_io.h"
 #include "design/design.h"
 #include "templates/tagged_text.h"
 #include "templates/template_file.h"

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "codecs/file_io.h"
 #include "output/export.h"
 #include "output/web_export.h"
 #include "render/regenerate.h"

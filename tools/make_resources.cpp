@@ -118,8 +118,8 @@ Picture DefaultBackground() {
 
 void Run(const std::filesystem::path& folder) {
   art::TemplatePictures t = BuiltInTemplate();
-  ReplaceFile(folder / "builtin_master.bmp", EncodeBmp24(t.master));
-  ReplaceFile(folder / "builtin_alpha.bmp", EncodeAlpha8(t.alpha));
+  WriteWholeFile(EncodeBmp24(t.master), folder / "builtin_master.bmp");
+  WriteWholeFile(EncodeAlpha8(t.alpha), folder / "builtin_alpha.bmp");
   const std::filesystem::path jpg = folder / "default_background.jpg";
   if (!ToQImage(DefaultBackground()).save(QString::fromStdString(jpg.string()), "JPG", 88)) {
     throw Error("Cannot create file " + jpg.string());

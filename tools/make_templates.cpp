@@ -689,7 +689,7 @@ void WriteTemplate(const TemplateSpec& s, const std::vector<BackgroundSpec>& bac
   }
   const fs::path target = data / s.path;
   fs::create_directories(target.parent_path());
-  ReplaceFile(target, TemplateBytes(d, EncodeBmp24(pics.master), EncodeBmp24(pics.alpha), bg));
+  WriteWholeFile(TemplateBytes(d, EncodeBmp24(pics.master), EncodeBmp24(pics.alpha), bg), target);
 }
 
 void Run(const fs::path& data) {
@@ -698,7 +698,7 @@ void Run(const fs::path& data) {
   fs::create_directories(data / "background");
   for (const BackgroundSpec& bg : backgrounds) {
     bytes.push_back(BackgroundBytes(bg));
-    ReplaceFile(data / "background" / bg.name, bytes.back());
+    WriteWholeFile(bytes.back(), data / "background" / bg.name);
     std::printf("  background/%s  %dx%d\n", bg.name.c_str(), bg.picture.Width(),
                 bg.picture.Height());
   }

@@ -14,6 +14,7 @@
 
 #include "cli/cli.h"
 #include "codecs/error.h"
+#include "codecs/file_io.h"
 #include "design/app_paths.h"
 #include "design/design.h"
 #include "design/numeric_field.h"

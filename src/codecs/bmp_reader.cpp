@@ -283,7 +283,7 @@ DecodedPicture ReadBmp(std::string_view bytes, std::int64_t max_pixels) {
 }
 
 DecodedPicture ReadBmpFile(const std::filesystem::path& path) {
-  return ReadBmp(ReadFileBytes(path));
+  return ReadBmp(ReadWholeFile(path));
 }
 
 }  // namespace corvanti

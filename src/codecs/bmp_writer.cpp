@@ -51,7 +51,7 @@ std::string EncodeBmp24(const Picture& picture) {
 }
 
 void WriteBmpFile(const Picture& picture, const std::filesystem::path& path) {
-  ReplaceFile(path, EncodeBmp24(picture), CreateFailure::kCannotCreate);
+  WriteWholeFile(EncodeBmp24(picture), path, CreateFailure::kCannotCreate);
 }
 
 }  // namespace corvanti

@@ -61,7 +61,7 @@ std::string IoErrorMessage(int error_code) {
   }
 }
 
-std::string ReadFileBytes(const std::filesystem::path& path) {
+std::string ReadWholeFile(const std::filesystem::path& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) throw Error(CannotOpen(path));
   std::string bytes;
@@ -83,7 +83,7 @@ bool FileExists(const std::filesystem::path& path) {
   return std::filesystem::is_regular_file(path, ec);
 }
 
-void ReplaceFile(const std::filesystem::path& path, std::string_view bytes, CreateFailure style) {
+void WriteWholeFile(std::string_view bytes, const std::filesystem::path& path, CreateFailure style) {
   auto fail = [&](int code) -> void {
     if (style == CreateFailure::kCannotCreate) throw Error("Cannot create file " + path.string());
     throw WriteError(code, path);

@@ -8,7 +8,7 @@ namespace corvanti {
 
 // The whole file as bytes. Throws Error("Cannot open file <path>") when it cannot be
 // opened or read.
-std::string ReadFileBytes(const std::filesystem::path& path);
+std::string ReadWholeFile(const std::filesystem::path& path);
 
 bool FileExists(const std::filesystem::path& path);
 
@@ -20,8 +20,8 @@ enum class CreateFailure {
 
 // Writes the bytes beside the target and renames the result over it, so a failure never
 // leaves a torn or empty target behind: the target holds its old bytes or all new ones.
-void ReplaceFile(const std::filesystem::path& path, std::string_view bytes,
-                 CreateFailure style = CreateFailure::kIoError);
+void WriteWholeFile(std::string_view bytes, const std::filesystem::path& path,
+                    CreateFailure style = CreateFailure::kIoError);
 
 // The runtime's text for a system error code, as file errors report it.
 std::string IoErrorMessage(int error_code);

@@ -638,7 +638,7 @@ std::string EncodeGif(const Picture& picture, GifTransparency transparency) {
 void WriteGifFile(const Picture& picture, const std::filesystem::path& path,
                   GifTransparency transparency) {
   const std::string bytes = EncodeGif(picture, transparency);
-  ReplaceFile(path, bytes, CreateFailure::kCannotCreate);
+  WriteWholeFile(bytes, path, CreateFailure::kCannotCreate);
 }
 
 }  // namespace corvanti

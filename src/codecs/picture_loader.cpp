@@ -88,7 +88,7 @@ DecodedPicture DecodePicture(std::string_view bytes, const std::filesystem::path
 
 DecodedPicture LoadPicture(const std::filesystem::path& path) {
   const Decoder decode = DecoderFor(path);
-  return Decode(decode, ReadFileBytes(path), path);
+  return Decode(decode, ReadWholeFile(path), path);
 }
 
 }  // namespace corvanti

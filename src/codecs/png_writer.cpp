@@ -282,7 +282,7 @@ std::string EncodePng(const Picture& picture, std::optional<Colour> transparent,
 
 void WritePngFile(const Picture& picture, const std::filesystem::path& path,
                   std::optional<Colour> transparent) {
-  ReplaceFile(path, EncodePng(picture, transparent), CreateFailure::kCannotCreate);
+  WriteWholeFile(EncodePng(picture, transparent), path, CreateFailure::kCannotCreate);
 }
 
 }  // namespace corvanti

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "codecs/file_io.h"
 #include "codecs/gif_writer.h"
 #include "codecs/picture.h"
 #include "output/strips.h"

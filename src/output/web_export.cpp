@@ -4,6 +4,7 @@
 #include <string>
 
 #include "codecs/error.h"
+#include "codecs/file_io.h"
 #include "codecs/png_writer.h"
 #include "design/text_encoding.h"
 #include "output/strips.h"

@@ -43,7 +43,7 @@ Picture TileBackground(const Picture& tile) {
 
 void LoadBackgroundPicture(Design& design, const std::filesystem::path& path,
                            const RegenerateFn& regenerate) {
-  std::string bytes = ReadFileBytes(path);
+  std::string bytes = ReadWholeFile(path);
   Picture picture = ToPicture24(DecodePicture(bytes, path));
   if (picture.Width() < kMinUntiledSide || picture.Height() < kMinUntiledSide) {
     picture = TileBackground(picture);

@@ -1,7 +1,5 @@
 #include "templates/tagged_text.h"
 
-#include "codecs/file_io.h"
-
 namespace corvanti {
 namespace {
 
@@ -13,12 +11,6 @@ std::size_t FindIgnoringCase(const std::string& text, const std::string& marker)
 }
 
 }  // namespace
-
-std::string ReadWholeFile(const std::filesystem::path& path) { return ReadFileBytes(path); }
-
-void WriteWholeFile(const std::string& bytes, const std::filesystem::path& path) {
-  ReplaceFile(path, bytes, CreateFailure::kIoError);
-}
 
 std::string UpperAscii(std::string text) {
   for (char& c : text) {

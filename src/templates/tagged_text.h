@@ -1,16 +1,11 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 
 namespace corvanti {
 
 // Byte-string routines of the template format and the page pattern. Strings may hold any
 // byte, zero included; nothing is re-encoded. Upper-casing touches only a-z.
-
-std::string ReadWholeFile(const std::filesystem::path& path);  // "Cannot open file <path>"
-// Replaces the file whole (written beside it, then renamed); the system's I/O error on failure.
-void WriteWholeFile(const std::string& bytes, const std::filesystem::path& path);
 
 std::string UpperAscii(std::string text);
 // Every line end (CR LF, a lone CR or a lone LF) as CR LF.

@@ -4,6 +4,7 @@
 
 #include <QSettings>
 
+#include "codecs/file_io.h"
 #include "resources/builtin.h"
 #include "templates/tagged_text.h"
 #include "templates/template_file.h"

@@ -155,14 +155,14 @@ TEST_F(WindowHistory, ClosingOverUnsavedChangesAsks) {
   EXPECT_FALSE(w.window->close());
   w.dialogs.saveAnswers.push_back(QString::fromStdString(saved.string()));
   EXPECT_TRUE(w.window->close());
-  EXPECT_EQ(GetTagValue(ReadFileBytes(saved), "Button1-Text.style.italic"), "Y");
+  EXPECT_EQ(GetTagValue(ReadWholeFile(saved), "Button1-Text.style.italic"), "Y");
 
   w.window->show();
   w.Child<QToolButton>("ToolButton2")->click();
   w.dialogs.saveChangesAnswer = Dialogs::SaveAnswer::kDiscard;
-  const std::string before = ReadFileBytes(saved);
+  const std::string before = ReadWholeFile(saved);
   EXPECT_TRUE(w.window->close());
-  EXPECT_EQ(ReadFileBytes(saved), before);
+  EXPECT_EQ(ReadWholeFile(saved), before);
   EXPECT_EQ(w.dialogs.saveChangesAsked, 4);
 }
 
@@ -199,7 +199,7 @@ TEST_F(WindowHistory, ExportForWebFromTheMenuWritesThePageWithTheLinks) {
   Action(w, "ExportForWeb")->trigger();
   EXPECT_EQ(w.dialogs.saveFilters.back(), "Web page (*.html)");
   ASSERT_TRUE(w.dialogs.errors.isEmpty()) << w.dialogs.errors.join('\n').toStdString();
-  const std::string html = ReadFileBytes(page);
+  const std::string html = ReadWholeFile(page);
   EXPECT_NE(html.find("href=\"https://example.com/one\""), std::string::npos);
   EXPECT_NE(html.find("href=\"/three\""), std::string::npos);
   EXPECT_TRUE(FileExists(page.parent_path() / "nav_3_hover@2x.png"));

@@ -20,9 +20,10 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/controls.h"
 #include "app_fixture.h"
 #include "codecs/bmp_writer.h"
-#include "app/controls.h"
+#include "codecs/file_io.h"
 #include "templates/tagged_text.h"
 
 namespace corvanti::test {

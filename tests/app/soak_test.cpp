@@ -31,6 +31,7 @@
 
 #include "app/controls.h"
 #include "app_fixture.h"
+#include "codecs/file_io.h"
 #include "support/fuzz_targets.h"
 #include "templates/tagged_text.h"
 

@@ -23,7 +23,7 @@ CliRun RunCli(const test::TempDir& dir, const std::string& args) {
       "'" + (test::BinDir() / "corvanti-cli").string() + "' " + args + " 2>'" + err_file + "'";
   int raw = std::system(command.c_str());
   CliRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ""};
-  if (FileExists(err_file)) run.err = ReadFileBytes(err_file);
+  if (FileExists(err_file)) run.err = ReadWholeFile(err_file);
   return run;
 }
 
@@ -51,9 +51,9 @@ TEST(CliConvert, TransparencyKindsReachTheFile) {
   ASSERT_EQ(RunCli(dir, "convert --transparency=key " + Q(dir / "in.bmp") + " " +
                             Q(dir / "k.gif")).status, 0);
   const std::string gce = "\x21\xF9\x04";
-  EXPECT_EQ(ReadFileBytes(dir / "n.gif").find(gce), std::string::npos);
-  EXPECT_NE(ReadFileBytes(dir / "c.gif").find(gce + "\x01\xB8\x0B"), std::string::npos);
-  EXPECT_NE(ReadFileBytes(dir / "k.gif").find(gce + std::string("\x01\x00\x00", 3)),
+  EXPECT_EQ(ReadWholeFile(dir / "n.gif").find(gce), std::string::npos);
+  EXPECT_NE(ReadWholeFile(dir / "c.gif").find(gce + "\x01\xB8\x0B"), std::string::npos);
+  EXPECT_NE(ReadWholeFile(dir / "k.gif").find(gce + std::string("\x01\x00\x00", 3)),
             std::string::npos);
 }
 
@@ -73,13 +73,13 @@ TEST(CliConvert, UsageErrorsExitTwoAndFailuresExitOne) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("Cannot open file " + (dir / "nope.bmp").string()), std::string::npos);
 
-  ReplaceFile(dir / "bad.bmp", "not a bitmap at all");
+  WriteWholeFile("not a bitmap at all", dir / "bad.bmp");
   CliRun bad = RunCli(dir, "convert " + Q(dir / "bad.bmp") + " " + Q(dir / "o.gif"));
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("Bitmap image is not valid"), std::string::npos);
   EXPECT_FALSE(FileExists(dir / "o.gif"));
 
-  ReplaceFile(dir / "x.tif", "II*");
+  WriteWholeFile("II*", dir / "x.tif");
   CliRun unknown = RunCli(dir, "convert " + Q(dir / "x.tif") + " " + Q(dir / "o.gif"));
   EXPECT_EQ(unknown.status, 1);
   EXPECT_NE(unknown.err.find("Unknown picture file extension (.tif)"), std::string::npos);

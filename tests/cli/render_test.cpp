@@ -29,7 +29,7 @@ Result Render(const test::TempDir& dir, const std::string& args, const fs::path&
                               " render " + args + " 2>'" + err_file + "'";
   const int raw = std::system(command.c_str());
   Result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ""};
-  if (FileExists(err_file)) r.err = ReadFileBytes(err_file);
+  if (FileExists(err_file)) r.err = ReadWholeFile(err_file);
   return r;
 }
 
@@ -42,9 +42,9 @@ void WriteTemplate(const fs::path& path, const std::string& settings) {
     master.SetPixel(x, 13, MakeColour(10, 10, 10));
   }
   const std::string bmp = EncodeBmp24(master);
-  ReplaceFile(path, "<BUTTON1-OPENFILE>InsideXMLFile</BUTTON1-OPENFILE>\r\n" + settings +
+  WriteWholeFile("<BUTTON1-OPENFILE>InsideXMLFile</BUTTON1-OPENFILE>\r\n" + settings +
                         "<BmpImage>" + bmp + "</BmpImage>\r\n<BmpShadowImage>" + bmp +
-                        "</BmpShadowImage>\r\n<BmpBGImage></BmpBGImage>");
+                        "</BmpShadowImage>\r\n<BmpBGImage></BmpBGImage>", path);
 }
 
 const char kThreeLines[] =
@@ -92,17 +92,17 @@ TEST(CliRender, RendersATemplateAsSavePictureAndHtmlDoes) {
   const Picture strip = ToPicture24(LoadPicture(s.out / "nav_2.gif"));
   EXPECT_EQ(strip.Width(), 60);
   EXPECT_EQ(strip.Height(), 14);
-  const std::string page = ReadFileBytes(s.out / "nav.htm");
+  const std::string page = ReadWholeFile(s.out / "nav.htm");
   EXPECT_NE(page.find("['nav_1_mouseover.gif','nav_2_mouseover.gif','nav_3_mouseover.gif']"),
             std::string::npos);
   EXPECT_NE(page.find("name=\"image99603\"></A><br>"), std::string::npos);
   // tbg on: strips carry the corner transparency with its delay.
-  EXPECT_NE(ReadFileBytes(s.out / "nav_1.gif").find("\x21\xF9\x04\x01\xB8\x0B"), std::string::npos);
+  EXPECT_NE(ReadWholeFile(s.out / "nav_1.gif").find("\x21\xF9\x04\x01\xB8\x0B"), std::string::npos);
 }
 
 TEST(CliRender, TextFileAndSettingsOverrideTheTemplate) {
   RenderSetup s;
-  ReplaceFile(s.dir / "caption.txt", "One\rTwo\nThree\r\nFour\r\n");
+  WriteWholeFile("One\rTwo\nThree\r\nFour\r\n", s.dir / "caption.txt");
   Result r = s.Run(s.Template() + " --text-file " + Q(s.dir / "caption.txt") +
                                " --set button1-text.TBG=N --set Button1-Text.width=150" +
                                " --set Button1-Text.style.color3=255 -o " + Q(s.out / "nav.gif"));
@@ -110,8 +110,8 @@ TEST(CliRender, TextFileAndSettingsOverrideTheTemplate) {
   EXPECT_TRUE(FileExists(s.out / "nav_4_mouseover.gif"));
   EXPECT_FALSE(FileExists(s.out / "nav_5.gif"));
   EXPECT_EQ(ToPicture24(LoadPicture(s.out / "nav_1.gif")).Width(), 150);
-  EXPECT_NE(ReadFileBytes(s.out / "nav.htm").find("name=\"image1504\""), std::string::npos);
-  EXPECT_EQ(ReadFileBytes(s.out / "nav_1.gif").find("\x21\xF9\x04"), std::string::npos);
+  EXPECT_NE(ReadWholeFile(s.out / "nav.htm").find("name=\"image1504\""), std::string::npos);
+  EXPECT_EQ(ReadWholeFile(s.out / "nav_1.gif").find("\x21\xF9\x04"), std::string::npos);
   // Line 4's face is red.
   const Picture four = ToPicture24(LoadPicture(s.out / "nav_4.gif"));
   const Colour face = four.Pixel(four.Width() / 2, four.Height() / 2);
@@ -158,7 +158,7 @@ TEST(CliRender, FailuresExitOneWithTheMessage) {
   EXPECT_EQ(r.err, "corvanti-cli: Cannot open file " + (s.dir / "none.btt").string() + "\n");
 
   // An older template naming a master picture that is not there.
-  ReplaceFile(s.dir / "old.btt", "<BUTTON1-OPENFILE>gone</BUTTON1-OPENFILE>\r\n");
+  WriteWholeFile("<BUTTON1-OPENFILE>gone</BUTTON1-OPENFILE>\r\n", s.dir / "old.btt");
   r = s.Run(Q(s.dir / "old.btt") + out);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "corvanti-cli: Cannot use " + (s.dir / "old.btt").string() +
@@ -208,18 +208,18 @@ TEST(CliRender, AnAppFolderWithoutScriptTxtFailsAndTempIsNeverTouched) {
 
 TEST(CliRender, WebWritesPngsStyleAndPageWithTheLinks) {
   RenderSetup s;
-  ReplaceFile(s.dir / "links.txt", "https://example.com/\n\n");
+  WriteWholeFile("https://example.com/\n\n", s.dir / "links.txt");
   Result r = s.Run(s.Template() + " -o " + Q(s.out / "nav.html") + " --web --links " +
                    Q(s.dir / "links.txt") + " --set Button1-Text.link2=/news");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Files(s.out).size(), 3 * 4 + 3u);
-  const std::string page = ReadFileBytes(s.out / "nav.html");
+  const std::string page = ReadWholeFile(s.out / "nav.html");
   EXPECT_NE(page.find("href=\"https://example.com/\""), std::string::npos);
   EXPECT_NE(page.find("href=\"/news\""), std::string::npos);
 
   r = s.Run(s.Template() + " -o " + Q(s.out / "x.gif") + " --links " + Q(s.dir / "links.txt"));
   EXPECT_EQ(r.status, 2);
-  ReplaceFile(s.dir / "bad.txt", "javascript:void(0)\n");
+  WriteWholeFile("javascript:void(0)\n", s.dir / "bad.txt");
   r = s.Run(s.Template() + " -o " + Q(s.out / "y.html") + " --web --links " + Q(s.dir / "bad.txt"));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("would run a script"), std::string::npos) << r.err;

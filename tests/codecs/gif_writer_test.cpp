@@ -700,8 +700,8 @@ TEST(GifWriterReference, FilesStayByteForByte) {
   const bool remake = std::getenv("CORVANTI_REMAKE_GIF_REFERENCES") != nullptr;
   for (const auto& c : cases) {
     const std::string bytes = EncodeGif(c.picture, c.kind);
-    if (remake) ReplaceFile(ReferenceDir() / c.file, bytes);
-    EXPECT_TRUE(bytes == ReadFileBytes(ReferenceDir() / c.file)) << c.file;
+    if (remake) WriteWholeFile(bytes, ReferenceDir() / c.file);
+    EXPECT_TRUE(bytes == ReadWholeFile(ReferenceDir() / c.file)) << c.file;
   }
 }
 
@@ -741,10 +741,10 @@ TEST(GifWriterFile, MissingFolderGivesCannotCreateAndNoFile) {
 TEST(GifWriterFile, ReplacesAnExistingFileWhole) {
   test::TempDir dir;
   const auto path = dir / "nav_1.gif";
-  ReplaceFile(path, std::string(5000, 'x'));
+  WriteWholeFile(std::string(5000, 'x'), path);
   const Picture p = ScatteredPicture(20, 10, 12, 2);
   WriteGifFile(p, path, GifTransparency::kTopLeftIndex);
-  EXPECT_EQ(ReadFileBytes(path), EncodeGif(p, GifTransparency::kTopLeftIndex));
+  EXPECT_EQ(ReadWholeFile(path), EncodeGif(p, GifTransparency::kTopLeftIndex));
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
     (void)entry;

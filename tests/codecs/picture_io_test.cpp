@@ -48,34 +48,34 @@ TEST(Picture, CopyFromClipsAtEveryEdge) {
 TEST(FileIo, ReadsEveryByteAndReportsMissingFiles) {
   TempDir dir;
   const std::string bytes("a\0b\r\n\xff", 6);
-  ReplaceFile(dir / "x.bin", bytes);
-  EXPECT_EQ(ReadFileBytes(dir / "x.bin"), bytes);
+  WriteWholeFile(bytes, dir / "x.bin");
+  EXPECT_EQ(ReadWholeFile(dir / "x.bin"), bytes);
   try {
-    ReadFileBytes(dir / "missing.bin");
+    ReadWholeFile(dir / "missing.bin");
     FAIL();
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()), "Cannot open file " + (dir / "missing.bin").string());
   }
-  EXPECT_THROW(ReadFileBytes(dir.path()), Error);  // a folder is not a file
+  EXPECT_THROW(ReadWholeFile(dir.path()), Error);  // a folder is not a file
 }
 
 TEST(FileIo, ReplaceKeepsTheOldFileWhenTheNewOneCannotBeWritten) {
   TempDir dir;
-  ReplaceFile(dir / "a.txt", "old");
-  ReplaceFile(dir / "a.txt", "new contents");
-  EXPECT_EQ(ReadFileBytes(dir / "a.txt"), "new contents");
-  ReplaceFile(dir / "a.txt", "");
-  EXPECT_EQ(ReadFileBytes(dir / "a.txt"), "");
+  WriteWholeFile("old", dir / "a.txt");
+  WriteWholeFile("new contents", dir / "a.txt");
+  EXPECT_EQ(ReadWholeFile(dir / "a.txt"), "new contents");
+  WriteWholeFile("", dir / "a.txt");
+  EXPECT_EQ(ReadWholeFile(dir / "a.txt"), "");
 
   try {
-    ReplaceFile(dir / "no-such-folder" / "b.gif", "x", CreateFailure::kCannotCreate);
+    WriteWholeFile("x", dir / "no-such-folder" / "b.gif", CreateFailure::kCannotCreate);
     FAIL();
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()),
               "Cannot create file " + (dir / "no-such-folder" / "b.gif").string());
   }
   try {
-    ReplaceFile(dir / "no-such-folder" / "b.htm", "x", CreateFailure::kIoError);
+    WriteWholeFile("x", dir / "no-such-folder" / "b.htm", CreateFailure::kIoError);
     FAIL();
   } catch (const Error& e) {
     // The system's text names the file it is about.
@@ -94,10 +94,10 @@ TEST(FileIo, ReplaceKeepsTheOldFileWhenTheNewOneCannotBeWritten) {
 TEST(FileIo, ReadOnlyTargetIsNotReplaced) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes any file";
   TempDir dir;
-  ReplaceFile(dir / "ro.gif", "keep");
+  WriteWholeFile("keep", dir / "ro.gif");
   ::chmod((dir / "ro.gif").c_str(), 0444);
-  EXPECT_THROW(ReplaceFile(dir / "ro.gif", "new", CreateFailure::kCannotCreate), Error);
-  EXPECT_EQ(ReadFileBytes(dir / "ro.gif"), "keep");
+  EXPECT_THROW(WriteWholeFile("new", dir / "ro.gif", CreateFailure::kCannotCreate), Error);
+  EXPECT_EQ(ReadWholeFile(dir / "ro.gif"), "keep");
 }
 
 TEST(BmpWriter, WritesWhatAnIndependentReaderSees) {

@@ -22,7 +22,7 @@ namespace {
 
 std::filesystem::path Corpus(const std::string& name) { return test::TestDataDir() / "codecs" / name; }
 
-std::string CorpusBytes(const std::string& name) { return ReadFileBytes(Corpus(name)); }
+std::string CorpusBytes(const std::string& name) { return ReadWholeFile(Corpus(name)); }
 
 QImage QtDecode(const std::string& name) {
   test::EnsureGuiApplication();
@@ -591,7 +591,7 @@ TEST(Readers, ReplayFuzzFindings) {
   int count = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     SCOPED_TRACE(entry.path().filename().string());
-    const std::string bytes = ReadFileBytes(entry.path());
+    const std::string bytes = ReadWholeFile(entry.path());
     ++count;
     for (Reader read : {Reader{&ReadBmp}, Reader{&ReadGif}, Reader{&ReadJpeg}}) {
       try {

@@ -45,7 +45,7 @@ class ScopedEnv {
 fs::path InstalledBin(const test::TempDir& dir) {
   fs::create_directories(dir / "prefix/bin");
   fs::create_directories(dir / "prefix/share/corvanti/media/button");
-  ReplaceFile(dir / "prefix/share/corvanti/script.txt", "[imagelist]");
+  WriteWholeFile("[imagelist]", dir / "prefix/share/corvanti/script.txt");
   return dir / "prefix/bin";
 }
 
@@ -107,7 +107,7 @@ TEST(ResolveAppPaths, InstalledDefaultsComeFromHome) {
 
 TEST(CreateScratchFolder, SaysWhichFolderCannotBeMade) {
   test::TempDir dir;
-  ReplaceFile(dir / "cache", "a file where the cache folder should be");
+  WriteWholeFile("a file where the cache folder should be", dir / "cache");
   AppPaths paths;
   paths.tempFolder = dir / "cache/corvanti/temp";
   try {

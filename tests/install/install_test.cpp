@@ -31,7 +31,7 @@ struct Outcome {
 // Runs a shell command with its output (both streams) kept in `log`.
 Outcome Shell(const std::string& command, const fs::path& log) {
   const int raw = std::system(("(" + command + ") >" + Q(log) + " 2>&1").c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, FileExists(log) ? ReadFileBytes(log) : ""};
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, FileExists(log) ? ReadWholeFile(log) : ""};
 }
 
 // Every file and folder under `root` with its type, mode, size and modification time.
@@ -121,7 +121,7 @@ TEST_F(Installed, LaysOutTheProgramsTheShippedDataAndTheDesktopFiles) {
     const std::string n = std::to_string(size);
     const fs::path png = Share("icons/hicolor/" + n + "x" + n + "/apps/" + id + ".png");
     ASSERT_TRUE(FileExists(png)) << png << " (is rsvg-convert installed?)";
-    const std::string bytes = ReadFileBytes(png);
+    const std::string bytes = ReadWholeFile(png);
     ASSERT_GE(bytes.size(), 24u);
     EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1a\n");
     auto be32 = [&](std::size_t at) {
@@ -163,10 +163,10 @@ TEST_F(Installed, RendersFromAReadOnlyPrefixAndWritesNothingThere) {
   EXPECT_EQ(files, Files(built_out));
   EXPECT_TRUE(files.count("nav.htm") && files.count("nav_1.gif") && files.count("nav_1_mouseover.gif"));
   for (const std::string& name : files) {
-    EXPECT_EQ(ReadFileBytes(out / name), ReadFileBytes(built_out / name)) << name;
+    EXPECT_EQ(ReadWholeFile(out / name), ReadWholeFile(built_out / name)) << name;
   }
   EXPECT_GT(ToPicture24(LoadPicture(out / "nav_1.gif")).Width(), 0);
-  EXPECT_NE(ReadFileBytes(out / "nav.htm").find("nav_1_mouseover.gif"), std::string::npos);
+  EXPECT_NE(ReadWholeFile(out / "nav.htm").find("nav_1_mouseover.gif"), std::string::npos);
 }
 
 TEST_F(Installed, TheWindowRunsFromAReadOnlyPrefixWithATemplateGivenToIt) {
@@ -192,7 +192,7 @@ TEST_F(Installed, TheDesktopEntryIsValidAndOpensTemplates) {
   const Outcome valid = Shell("desktop-file-validate " + Q(entry), *root_ / "desktop.log");
   EXPECT_EQ(valid.status, 0) << valid.output;
   EXPECT_EQ(valid.output, "");
-  const std::string text = ReadFileBytes(entry);
+  const std::string text = ReadWholeFile(entry);
   EXPECT_NE(text.find("\nExec=corvanti %f\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\nIcon=" + std::string(kAppId) + "\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\nMimeType=" + std::string(kMimeType) + ";\n"), std::string::npos) << text;
@@ -202,7 +202,7 @@ TEST_F(Installed, TheMetainfoIsValid) {
   const fs::path metainfo = Share(std::string("metainfo/") + kAppId + ".metainfo.xml");
   const Outcome valid = Shell("appstreamcli validate --no-net " + Q(metainfo), *root_ / "metainfo.log");
   EXPECT_EQ(valid.status, 0) << valid.output;
-  EXPECT_NE(ReadFileBytes(metainfo).find(std::string("<launchable type=\"desktop-id\">") + kAppId +
+  EXPECT_NE(ReadWholeFile(metainfo).find(std::string("<launchable type=\"desktop-id\">") + kAppId +
                                          ".desktop</launchable>"),
             std::string::npos);
 }
@@ -213,8 +213,8 @@ TEST_F(Installed, TheMimeTypeGivesTemplatesTheirTypeAndIcon) {
   const Outcome update = Shell("update-mime-database " + Q(mime), *root_ / "mime.log");
   ASSERT_EQ(update.status, 0) << update.output;
   const std::string type = kMimeType;
-  EXPECT_NE(ReadFileBytes(mime / "globs2").find(":" + type + ":*.btt\n"), std::string::npos);
-  EXPECT_NE(ReadFileBytes(mime / "icons").find(type + ":application-x-corvanti-template\n"),
+  EXPECT_NE(ReadWholeFile(mime / "globs2").find(":" + type + ":*.btt\n"), std::string::npos);
+  EXPECT_NE(ReadWholeFile(mime / "icons").find(type + ":application-x-corvanti-template\n"),
             std::string::npos);
 }
 

@@ -55,7 +55,7 @@ struct ExportSetup {
 
   explicit ExportSetup(const std::string& caption, const std::string& script = "A[imagelist]B[testhtmlcode]C") {
     design.exeFolder = exe.path();
-    if (!script.empty()) ReplaceFile(exe / "script.txt", script);
+    if (!script.empty()) WriteWholeFile(script, exe / "script.txt");
     fs::create_directory(exe / "out");
     SetCaption(caption);
     design.buttonwidth.SetValue(120);
@@ -137,7 +137,7 @@ TEST(Export, WritesTheWholePictureEveryStripAndThePageFromScriptTxt) {
     row += ExpectedEntry(false, "nav", k);
     column += ExpectedEntry(true, "nav", k);
   }
-  EXPECT_EQ(ReadFileBytes(s.Out("nav.htm")),
+  EXPECT_EQ(ReadWholeFile(s.Out("nav.htm")),
             "A'nav_1_mouseover.gif','nav_2_mouseover.gif','nav_3_mouseover.gif'B" +
                 std::string(kTableOpen) + row + kTableClose + "<hr>" + kTableOpen + column +
                 kTableClose + "C");
@@ -148,7 +148,7 @@ TEST(Export, WritesTheWholePictureEveryStripAndThePageFromScriptTxt) {
 TEST(Export, PageBytesOfOneLineAreTheLiteralTable) {
   ExportSetup s("Home", "[testhtmlcode]");
   ExportPicturesAndHtml(s.design, s.Out("nav.gif"));
-  EXPECT_EQ(ReadFileBytes(s.Out("nav.htm")),
+  EXPECT_EQ(ReadWholeFile(s.Out("nav.htm")),
             "<table width=\"200\" border=\"0\"><tr><td>"
             "<A href=\"#\" onmouseover=\"MM_swapImage('image1201','','nav_1_mouseover.gif',1)\" "
             "onmouseout=MM_swapImgRestore() ><img src=\"nav_1.gif\" Border=\"0\" name=\"image1201\"></A>"
@@ -228,7 +228,7 @@ TEST(Export, ReplacesEarlierFilesAndLeavesHigherLineNumbers) {
   ExportPicturesAndHtml(s.design, s.Out("nav.gif"));
   EXPECT_EQ(ToPicture24(LoadPicture(s.Out("nav_1.gif"))), test::SolidPicture(kW, kH, MakeColour(7, 7, 7)));
   EXPECT_TRUE(FileExists(s.Out("nav_3_mouseover.gif")));
-  EXPECT_EQ(ReadFileBytes(s.Out("nav.htm")).find("nav_2"), std::string::npos);
+  EXPECT_EQ(ReadWholeFile(s.Out("nav.htm")).find("nav_2"), std::string::npos);
   // Nothing of the writes beside the targets is left over.
   EXPECT_EQ(s.OutFiles().size(), 8u);
 }
@@ -237,13 +237,13 @@ TEST(Export, TransparencyFollowsTbg) {
   ExportSetup s("a\r\nb");
   ExportPicturesAndHtml(s.design, s.Out("off.gif"));
   for (const char* name : {"off.gif", "off_1.gif", "off_2.gif", "off_1_mouseover.gif"}) {
-    EXPECT_FALSE(ReadGce(ReadFileBytes(s.Out(name))).present) << name;
+    EXPECT_FALSE(ReadGce(ReadWholeFile(s.Out(name))).present) << name;
   }
 
   s.design.tbg = true;
   ExportPicturesAndHtml(s.design, s.Out("on.gif"));
   // The whole picture: its key colour (the bottom-left pixel) is the transparent one.
-  const std::string whole = ReadFileBytes(s.Out("on.gif"));
+  const std::string whole = ReadWholeFile(s.Out("on.gif"));
   const Gce gce = ReadGce(whole);
   ASSERT_TRUE(gce.present);
   EXPECT_EQ(gce.flags & 1, 1);
@@ -256,7 +256,7 @@ TEST(Export, TransparencyFollowsTbg) {
 
   // Every strip: delay 3000 and its own top-left pixel's index.
   for (const char* name : {"on_1.gif", "on_2.gif", "on_1_mouseover.gif", "on_2_mouseover.gif"}) {
-    const std::string bytes = ReadFileBytes(s.Out(name));
+    const std::string bytes = ReadWholeFile(s.Out(name));
     const Gce g = ReadGce(bytes);
     ASSERT_TRUE(g.present) << name;
     EXPECT_EQ(g.flags & 1, 1) << name;
@@ -271,7 +271,7 @@ TEST(Export, NoCaptionLinesWritesThePictureAndAPageWithEmptyTables) {
   ExportSetup s("", "[imagelist]|[testhtmlcode]|[imagelist]");
   ExportPicturesAndHtml(s.design, s.Out("nav.gif"));
   EXPECT_EQ(s.OutFiles(), (std::set<std::string>{"nav.gif", "nav.htm"}));
-  EXPECT_EQ(ReadFileBytes(s.Out("nav.htm")),
+  EXPECT_EQ(ReadWholeFile(s.Out("nav.htm")),
             std::string("|") + kTableOpen + kTableClose + "<hr>" + kTableOpen + kTableClose + "|");
 }
 
@@ -283,7 +283,7 @@ TEST(Export, LineNumbersOfTwoDigits) {
   EXPECT_EQ(s.OutFiles().size(), 1u + 11 + 11 + 1);
   EXPECT_EQ(ToPicture24(LoadPicture(s.Out("nav_10.gif"))), ExpectedStrip(s.design.Image2, 10));
   EXPECT_EQ(ToPicture24(LoadPicture(s.Out("nav_11_mouseover.gif"))), ExpectedStrip(s.design.Image8, 11));
-  const std::string page = ReadFileBytes(s.Out("nav.htm"));
+  const std::string page = ReadWholeFile(s.Out("nav.htm"));
   EXPECT_NE(page.find(",'nav_9_mouseover.gif','nav_10_mouseover.gif','nav_11_mouseover.gif'<table"),
             std::string::npos);
   EXPECT_NE(page.find(ExpectedEntry(false, "nav", 10) + ExpectedEntry(false, "nav", 11) + kTableClose),
@@ -298,7 +298,7 @@ TEST(Export, NamesComeFromTheLastComponentOnly) {
   ExportPicturesAndHtml(s.design, s.Out("my.nav.gif"));
   EXPECT_TRUE(FileExists(s.Out("my.nav_1.gif")));
   EXPECT_TRUE(FileExists(s.Out("my.nav_1_mouseover.gif")));
-  EXPECT_EQ(ReadFileBytes(s.Out("my.nav.htm")), kTableOpen + ExpectedEntry(false, "my.nav", 1) +
+  EXPECT_EQ(ReadWholeFile(s.Out("my.nav.htm")), kTableOpen + ExpectedEntry(false, "my.nav", 1) +
                                                    kTableClose + "<hr>" + kTableOpen +
                                                    ExpectedEntry(true, "my.nav", 1) + kTableClose);
 
@@ -313,13 +313,13 @@ TEST(Export, NamesComeFromTheLastComponentOnly) {
 TEST(Export, AChosenNameThatIsNotGif) {
   ExportSetup s("a", "page");
   ExportPicturesAndHtml(s.design, s.Out("nav.png"));
-  EXPECT_EQ(ReadFileBytes(s.Out("nav.png")).substr(0, 3), "GIF");
+  EXPECT_EQ(ReadWholeFile(s.Out("nav.png")).substr(0, 3), "GIF");
   EXPECT_EQ(s.OutFiles(), (std::set<std::string>{"nav.png", "nav_1.gif", "nav_1_mouseover.gif", "nav.htm"}));
 
   // nav.htm: the whole picture goes there first, then the page replaces it.
   ExportSetup t("a", "page");
   ExportPicturesAndHtml(t.design, t.Out("nav.htm"));
-  EXPECT_EQ(ReadFileBytes(t.Out("nav.htm")), "page");
+  EXPECT_EQ(ReadWholeFile(t.Out("nav.htm")), "page");
   EXPECT_EQ(t.OutFiles(), (std::set<std::string>{"nav.htm", "nav_1.gif", "nav_1_mouseover.gif"}));
 }
 
@@ -331,7 +331,7 @@ TEST(Export, HostileBaseNamesArePercentEncodedInThePageOnly) {
   EXPECT_TRUE(FileExists(s.Out(name + ".gif")));
   EXPECT_TRUE(FileExists(s.Out(name + "_2.gif")));
   EXPECT_TRUE(FileExists(s.Out(name + "_2_mouseover.gif")));
-  const std::string page = ReadFileBytes(s.Out(name + ".htm"));
+  const std::string page = ReadWholeFile(s.Out(name + ".htm"));
   const std::string encoded = "it%27s %22%3Cb%3E%26%5C [imagelist] 100%";
   std::string row, column;
   for (int k = 1; k <= 2; ++k) {
@@ -395,7 +395,7 @@ TEST(Preview, ExportsToTempTestGifAndOpensTheWrittenPage) {
   Preview(s, again, /*open_fails=*/true);  // a failure to open is not reported
   EXPECT_EQ(again.log.back(), "open");
   EXPECT_TRUE(FileExists(s.exe / "temp" / "test_6.gif"));
-  const std::string page = ReadFileBytes(s.exe / "temp" / "test.htm");
+  const std::string page = ReadWholeFile(s.exe / "temp" / "test.htm");
   EXPECT_NE(page.find("test_3_mouseover.gif"), std::string::npos);
   EXPECT_EQ(page.find("test_4"), std::string::npos);
   EXPECT_EQ(s.OutFiles().size(), 0u);  // nothing outside temp/

@@ -136,7 +136,7 @@ TEST_F(HostileTemplate, APreviewTallerThanAGifCanHoldStopsTheExportAtTheWholePic
   const fs::path out = exe.path() / "out";
   fs::create_directories(out);
   // An earlier export under the name stays whole.
-  ReplaceFile(out / "nav.gif", "earlier");
+  WriteWholeFile("earlier", out / "nav.gif");
   try {
     ExportPicturesAndHtml(design, out / "nav.gif");
     FAIL();
@@ -149,7 +149,7 @@ TEST_F(HostileTemplate, APreviewTallerThanAGifCanHoldStopsTheExportAtTheWholePic
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(out)) names.push_back(entry.path().filename());
   EXPECT_EQ(names, std::vector<std::string>{"nav.gif"});
-  EXPECT_EQ(ReadFileBytes(out / "nav.gif"), "earlier");
+  EXPECT_EQ(ReadWholeFile(out / "nav.gif"), "earlier");
 }
 
 TEST_F(HostileTemplate, AFailedSaveOrExportLeavesTheEarlierFilesWhole) {
@@ -157,8 +157,8 @@ TEST_F(HostileTemplate, AFailedSaveOrExportLeavesTheEarlierFilesWhole) {
   const fs::path out = exe.path() / "out";
   fs::create_directories(out);
   ExportPicturesAndHtml(design, out / "nav.gif");
-  const std::string first_whole = ReadFileBytes(out / "nav.gif");
-  const std::string first_strip = ReadFileBytes(out / "nav_2.gif");
+  const std::string first_whole = ReadWholeFile(out / "nav.gif");
+  const std::string first_strip = ReadWholeFile(out / "nav_2.gif");
   // The second export fails at the first strip: the whole picture is new and complete,
   // every later file is the earlier one, and no scratch file is left.
   fs::remove(out / "nav_1.gif");
@@ -166,9 +166,9 @@ TEST_F(HostileTemplate, AFailedSaveOrExportLeavesTheEarlierFilesWhole) {
   design.edit1 = "Other\r\nWords";
   Regenerate(design);
   EXPECT_THROW(ExportPicturesAndHtml(design, out / "nav.gif"), Error);
-  EXPECT_NE(ReadFileBytes(out / "nav.gif"), first_whole);
-  EXPECT_NO_THROW(ReadGif(ReadFileBytes(out / "nav.gif")));
-  EXPECT_EQ(ReadFileBytes(out / "nav_2.gif"), first_strip);
+  EXPECT_NE(ReadWholeFile(out / "nav.gif"), first_whole);
+  EXPECT_NO_THROW(ReadGif(ReadWholeFile(out / "nav.gif")));
+  EXPECT_EQ(ReadWholeFile(out / "nav_2.gif"), first_strip);
   for (const auto& entry : fs::directory_iterator(out)) {
     EXPECT_EQ(entry.path().filename().string().find(".part-"), std::string::npos);
   }

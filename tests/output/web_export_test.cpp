@@ -44,7 +44,7 @@ class WebExport : public ::testing::Test {
     Regenerate(design);
     ExportForWeb(design, dir / page);
   }
-  std::string Page(const std::string& page = "nav.html") { return ReadFileBytes(dir / page); }
+  std::string Page(const std::string& page = "nav.html") { return ReadWholeFile(dir / page); }
   test::TempDir dir;
   Design design;
 };
@@ -111,7 +111,7 @@ TEST_F(WebExport, ThePageHasNoScriptNamesEveryLinkAndOffersTwicePictures) {
   EXPECT_NE(page.find("srcset=\"nav_1.png 1x, nav_1@2x.png 2x\" width=\"40\" height=\"12\""),
             std::string::npos);
   EXPECT_EQ(page.find("extra-ignored"), std::string::npos);
-  EXPECT_NE(ReadFileBytes(dir / "nav.css").find("image-set(url(\"nav_3_hover.png\") 1x, url(\"nav_3_hover@2x.png\") 2x)"),
+  EXPECT_NE(ReadWholeFile(dir / "nav.css").find("image-set(url(\"nav_3_hover.png\") 1x, url(\"nav_3_hover@2x.png\") 2x)"),
             std::string::npos);
 
   // A name with characters that mean something in a URL is referred to by its bytes.

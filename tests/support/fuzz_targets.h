@@ -17,8 +17,8 @@
 #include "output/export.h"
 #include "render/regenerate.h"
 #include "resources/builtin.h"
-#include "templates/template_file.h"
 #include "support/fuzz_inputs.h"
+#include "templates/template_file.h"
 
 namespace corvanti::fuzz {
 
@@ -48,7 +48,7 @@ inline std::string RunTemplateLoaderInput(const std::string& bytes, const Design
     ByteReader in(reinterpret_cast<const std::uint8_t*>(bytes.data()) + 1, bytes.size() - 1);
     contents = TemplateBytes(in);
   }
-  ReplaceFile(file, contents);
+  WriteWholeFile(contents, file);
   bool loaded = false;
   try {
     LoadTemplate(design, file, [](Design& d) { Regenerate(d); });
@@ -121,8 +121,7 @@ inline std::string RunExportInput(const std::string& bytes, const Design& startu
   std::filesystem::create_directories(folder);
   design.exeFolder = folder;
   if (pattern != 0) {
-    ReplaceFile(folder / "script.txt",
-                pattern == 1 ? std::string("<html>[imagelist]|[testhtmlcode]</html>") : in.Rest());
+    WriteWholeFile(pattern == 1 ? std::string("<html>[imagelist]|[testhtmlcode]</html>") : in.Rest(), folder / "script.txt");
   }
 
   design.SelectedLine = kNoLineSelected;
@@ -153,7 +152,7 @@ inline std::string RunExportInput(const std::string& bytes, const Design& startu
   try {
     // A picture named like the page is overwritten by the page, as the user asked.
     if (base + ".htm" != file_name) {
-      const DecodedPicture whole = ReadGif(ReadFileBytes(target));
+      const DecodedPicture whole = ReadGif(ReadWholeFile(target));
       if (whole.width != design.Image2.Width() || whole.height != design.Image2.Height()) {
         return "the whole picture has the wrong size";
       }
@@ -163,7 +162,7 @@ inline std::string RunExportInput(const std::string& bytes, const Design& startu
       for (const char* suffix : {".gif", "_mouseover.gif"}) {
         const std::filesystem::path strip =
             target.parent_path() / (base + "_" + std::to_string(k) + suffix);
-        const DecodedPicture p = ReadGif(ReadFileBytes(strip));
+        const DecodedPicture p = ReadGif(ReadWholeFile(strip));
         if (p.width != design.ImageSource.Width() || p.height != design.ImageSource.Height()) {
           return "strip " + std::to_string(k) + " has the wrong size";
         }

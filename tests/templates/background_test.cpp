@@ -4,8 +4,9 @@
 
 #include "codecs/bmp_writer.h"
 #include "codecs/error.h"
-#include "templates/tagged_text.h"
+#include "codecs/file_io.h"
 #include "support/test_support.h"
+#include "templates/tagged_text.h"
 
 namespace corvanti {
 namespace {

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "codecs/error.h"
+#include "codecs/file_io.h"
 #include "support/test_support.h"
 
 namespace corvanti {

@@ -1,12 +1,13 @@
+#include "codecs/file_io.h"
 #include "templates/template_file.h"
 
 #include <gtest/gtest.h>
 
 #include "codecs/bmp_writer.h"
 #include "codecs/error.h"
+#include "support/test_support.h"
 #include "templates/background.h"
 #include "templates/tagged_text.h"
-#include "support/test_support.h"
 
 namespace corvanti {
 namespace {
