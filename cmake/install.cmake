@@ -8,6 +8,8 @@ set(CORVANTI_APP_ID io.github.corvanti.Corvanti)
 set(desktop_dir ${CMAKE_SOURCE_DIR}/data/desktop)
 
 install(TARGETS corvanti-cli RUNTIME DESTINATION bin)
+# corvanti-cli finds its renderer at ../lib/corvanti/ from its own folder.
+install(TARGETS corvanti-render LIBRARY DESTINATION lib/corvanti)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/media ${CMAKE_SOURCE_DIR}/data/background
   DESTINATION share/corvanti
   PATTERN .gitkeep EXCLUDE)

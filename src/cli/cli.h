@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,13 @@ struct UsageError {
   std::string message;
 };
 
+// Runs a command and gives its exit status: a usage mistake prints its message and the
+// usage text (status 2), any other failure its message (status 1).
+int RunCommand(const std::function<int()>& command);
+
 int RunConvert(const std::vector<std::string>& args);
+// In corvanti-cli this loads the renderer module (render_module.cpp), which brings QtGui
+// with it; converting pictures never loads Qt, so the program starts in a millisecond.
 int RunRender(const std::vector<std::string>& args);
 
 extern const char* const kUsage;

@@ -255,3 +255,10 @@ int RunRender(const std::vector<std::string>& args) {
 }
 
 }  // namespace corvanti::cli
+
+// What corvanti-cli calls once it has loaded this module.
+extern "C" __attribute__((visibility("default"))) int corvanti_cli_render(
+    const std::vector<std::string>* args) {
+  using namespace corvanti::cli;
+  return RunCommand([args] { return RunRender(*args); });
+}

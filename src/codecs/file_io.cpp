@@ -1,6 +1,7 @@
 #include "codecs/file_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -62,18 +63,34 @@ std::string IoErrorMessage(int error_code) {
 }
 
 std::string ReadWholeFile(const std::filesystem::path& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) throw Error(CannotOpen(path));
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw Error(CannotOpen(path));
+  // Sized once from the file's length, so a large picture is not copied while it grows;
+  // a file that grows meanwhile (or reports no length) is read on to its end.
+  struct stat info {};
   std::string bytes;
-  char buffer[1 << 16];
-  for (;;) {
-    std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
-    bytes.append(buffer, n);
-    if (n < sizeof buffer) break;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    bytes.resize(static_cast<std::size_t>(info.st_size));
   }
-  bool failed = std::ferror(f) != 0;
-  std::fclose(f);
+  // read() gives -1 for an error, 0 at the end, else a count; interrupted calls go again.
+  auto read_some = [fd](char* into, std::size_t size) {
+    for (;;) {
+      const ssize_t n = ::read(fd, into, size);
+      if (n >= 0 || errno != EINTR) return n;
+    }
+  };
+  std::size_t filled = 0;
+  ssize_t n = 1;
+  while (filled < bytes.size() && (n = read_some(bytes.data() + filled, bytes.size() - filled)) > 0) {
+    filled += static_cast<std::size_t>(n);
+  }
+  bytes.resize(filled);
+  // Whatever lies past the length it had when opened.
+  char chunk[1 << 16];
+  while (n > 0 && (n = read_some(chunk, sizeof chunk)) > 0) bytes.append(chunk, static_cast<std::size_t>(n));
   // A folder opens on some systems but does not read.
+  const bool failed = n < 0;
+  ::close(fd);
   if (failed) throw Error(CannotOpen(path));
   return bytes;
 }

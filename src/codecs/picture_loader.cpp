@@ -1,6 +1,7 @@
 #include "codecs/picture_loader.h"
 
 #include <algorithm>
+#include <utility>
 #include <string>
 
 #include "codecs/error.h"
@@ -19,8 +20,8 @@ std::string LowerExtension(const std::filesystem::path& path) {
   return extension;
 }
 
-Picture ToPicture24(const DecodedPicture& decoded) {
-  if (!decoded.Indexed()) return decoded.pixels;
+Picture ToPicture24(DecodedPicture decoded) {
+  if (!decoded.Indexed()) return std::move(decoded.pixels);
   Picture out(decoded.width, decoded.height);
   if (out.Empty()) return out;
   // Indices beyond the palette read as black, which a fresh picture already is.

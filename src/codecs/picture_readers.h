@@ -22,7 +22,7 @@ struct DecodedPicture {
 };
 
 // Every pixel with its colour; an index beyond the palette reads as black.
-Picture ToPicture24(const DecodedPicture& decoded);
+Picture ToPicture24(DecodedPicture decoded);
 
 // Decoders over the bytes of a whole file. Each throws Error with the program's message.
 // The second form takes a pixel limit of the caller's choice at or below

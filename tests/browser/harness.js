@@ -69,19 +69,22 @@ function writeTemplate(file, caption) {
   );
 }
 
-// The program in an app folder of its own: every load writes its scratch pictures into
-// temp/, and other tests running beside this one must not read them.
+// The program (with the renderer module it loads from its own folder) in an app folder of
+// its own: every load writes its scratch pictures into temp/, and other tests running
+// beside this one must not read them.
 function privateCli(cli, binDir, app) {
   fs.mkdirSync(path.join(app, "temp"), { recursive: true });
-  const copy = path.join(app, path.basename(cli));
-  try {
-    fs.linkSync(cli, copy);
-  } catch (e) {
-    fs.copyFileSync(cli, copy);
-    fs.chmodSync(copy, 0o755);
+  for (const file of [cli, path.join(path.dirname(cli), "corvanti-render.so")]) {
+    const copy = path.join(app, path.basename(file));
+    try {
+      fs.linkSync(file, copy);
+    } catch (e) {
+      fs.copyFileSync(file, copy);
+      fs.chmodSync(copy, 0o755);
+    }
   }
   fs.copyFileSync(path.join(binDir, "script.txt"), path.join(app, "script.txt"));
-  return copy;
+  return path.join(app, path.basename(cli));
 }
 
 // An HTTP server on a free port of 127.0.0.1, answering with `handler`; resolves once it

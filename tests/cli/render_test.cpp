@@ -60,9 +60,11 @@ std::set<std::string> Files(const fs::path& folder) {
 // temp/, and tests running side by side must not read each other's.
 fs::path PrivateCli(const fs::path& app, bool with_temp = true, bool with_script = true) {
   fs::create_directories(app);
-  std::error_code ec;
-  fs::create_hard_link(test::BinDir() / "corvanti-cli", app / "corvanti-cli", ec);
-  if (ec) fs::copy_file(test::BinDir() / "corvanti-cli", app / "corvanti-cli");
+  for (const char* file : {"corvanti-cli", "corvanti-render.so"}) {
+    std::error_code ec;
+    fs::create_hard_link(test::BinDir() / file, app / file, ec);
+    if (ec) fs::copy_file(test::BinDir() / file, app / file);
+  }
   if (with_temp) fs::create_directory(app / "temp");
   if (with_script) fs::copy_file(test::BinDir() / "script.txt", app / "script.txt");
   fs::create_directory_symlink(test::BinDir() / "background", app / "background");
@@ -182,6 +184,15 @@ TEST(CliRender, FailuresExitOneWithTheMessage) {
   r = s.Run(s.Template() + " -o " + Q(s.dir / "missing" / "nav.gif"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "corvanti-cli: Cannot create file " + (s.dir / "missing" / "nav.gif").string() + "\n");
+
+  // Without its renderer module the program still converts, and says what render lacks.
+  fs::remove(s.dir / "app" / "corvanti-render.so");
+  r = s.Run(s.Template() + out);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("corvanti-cli: Cannot load the renderer " + (s.dir / "app" / "corvanti-render.so").string(), 0),
+            0u)
+      << r.err;
+  EXPECT_TRUE(Files(s.out).empty());
 }
 
 TEST(CliRender, AnAppFolderWithoutScriptTxtFailsAndTempIsNeverTouched) {
