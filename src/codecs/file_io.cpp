@@ -105,10 +105,12 @@ void WriteWholeFile(std::string_view bytes, const std::filesystem::path& path, C
     if (style == CreateFailure::kCannotCreate) throw Error("Cannot create file " + path.string());
     throw WriteError(code, path);
   };
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) fail(EISDIR);
   // A read-only target stays read-only: renaming over it would get round its protection.
-  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) fail(EACCES);
+  // One call tells it (a missing target or folder fails its own way, further on); an export
+  // writes thousands of files, and each call here is one more for every one of them.
+  if (::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+    fail(EACCES);
+  }
 
   static thread_local std::mt19937_64 random{std::random_device{}()};
   std::filesystem::path scratch = path;
@@ -129,6 +131,7 @@ void WriteWholeFile(std::string_view bytes, const std::filesystem::path& path, C
     left -= static_cast<std::size_t>(n);
   }
   if (file.Close() != 0) throw WriteError(errno, path);
+  // A folder in the target's place refuses the rename (EISDIR); the scratch file goes.
   if (std::rename(scratch.c_str(), path.c_str()) != 0) fail(errno);
   file.Keep();
 }

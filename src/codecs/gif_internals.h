@@ -3,8 +3,10 @@
 // The pieces of the GIF writer, open to tests and benchmarks. The public entry points are
 // in gif_writer.h.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,6 +73,53 @@ struct TGIFSubImage {
 
 // ---- Colour reduction ---------------------------------------------------------------
 
+// A table that lives as long as its thread and goes from one user to the next, so that the
+// many small pictures of an export do not each pay for a fresh one. Each user takes new
+// stamps from the table's counter, so whatever an earlier user left never matches; a second
+// user on the same thread at the same time gets a table of its own.
+template <typename Entry, std::size_t kSize>
+class TReusedTable {
+ public:
+  TReusedTable() {
+    Slot& shared = ThreadSlot();
+    if (!shared.busy) {
+      slot_ = &shared;
+    } else {
+      own_ = std::make_unique<Slot>();
+      slot_ = own_.get();
+    }
+    slot_->busy = true;
+  }
+  ~TReusedTable() { slot_->busy = false; }
+  TReusedTable(const TReusedTable&) = delete;
+  TReusedTable& operator=(const TReusedTable&) = delete;
+
+  Entry* Data() { return slot_->entries.data(); }
+  const Entry* Data() const { return slot_->entries.data(); }
+  // A stamp no entry holds yet; below `limit`, which the table never reaches: past it every
+  // entry is cleared and the count starts again.
+  std::uint32_t NewStamp(std::uint32_t limit) {
+    if (++slot_->stamp >= limit) {
+      std::fill(slot_->entries.begin(), slot_->entries.end(), Entry{});
+      slot_->stamp = 1;
+    }
+    return slot_->stamp;
+  }
+
+ private:
+  struct Slot {
+    std::vector<Entry> entries = std::vector<Entry>(kSize);  // value-initialised: stamp 0
+    std::uint32_t stamp = 0;
+    bool busy = false;
+  };
+  static Slot& ThreadSlot() {
+    thread_local Slot slot;
+    return slot;
+  }
+  Slot* slot_ = nullptr;
+  std::unique_ptr<Slot> own_;
+};
+
 // Nodes link to each other by their number in the quantizer's pool; 0 is no node.
 using TOctreeLink = std::uint16_t;
 
@@ -116,9 +165,9 @@ class TColorQuantizer {
   TOctreeNode& Descend(std::uint32_t path);
   static std::uint32_t PathOf(int r, int g, int b);
 
-  // A fixed pool, recycled through a free list: no allocation per node.
+  // A pool reserved whole and filled as nodes are made (a small picture touches only the
+  // start of it), recycled through a free list: no allocation per node.
   std::vector<TOctreeNode> nodes_;
-  TOctreeLink used_ = 1;
   TOctreeLink free_list_ = 0;
 
   TOctreeLink root_ = 0;
@@ -134,23 +183,23 @@ class TColorQuantizer {
     TOctreeLink node = 0;
     std::uint8_t level = 0;
   };
-  std::vector<StartNode> start_;
-  std::uint32_t generation_ = 1;
+  TReusedTable<StartNode, std::size_t{1} << (3 * kStartLevels)> start_table_;
+  StartNode* start_ = start_table_.Data();
+  std::uint32_t generation_ = 0;
+  void NewGeneration() { generation_ = start_table_.NewStamp(0xFFFFFFFFu); }
 };
 
 // Nearest palette colour by the sum of channel differences, cached per 15-bit key: the
 // first colour that reaches an empty key decides it for every later colour of that key.
 class TFastColorLookup {
  public:
-  static constexpr std::uint16_t kEmpty = 0xFFFF;
-
   explicit TFastColorLookup(const TGIFPalette& palette);
 
   static int Key(int r, int g, int b) { return (r >> 3) + ((g >> 3) << 5) + ((b >> 3) << 10); }
 
   int NearestIndex(int r, int g, int b) {
-    std::uint16_t cached = inverse_[static_cast<std::size_t>(Key(r, g, b))];
-    if (cached != kEmpty) return cached;
+    const std::uint32_t cached = inverse_[static_cast<std::size_t>(Key(r, g, b))];
+    if ((cached >> 8) == stamp_) return static_cast<int>(cached & 0xFF);
     return Search(r, g, b);
   }
 
@@ -164,7 +213,13 @@ class TFastColorLookup {
   alignas(32) std::array<std::int16_t, 256> red_{};
   alignas(32) std::array<std::int16_t, 256> green_{};
   alignas(32) std::array<std::int16_t, 256> blue_{};
-  std::vector<std::uint16_t> inverse_;
+  // Per key: this lookup's stamp above the index in the low byte; another stamp is empty.
+  TReusedTable<std::uint32_t, 32768> inverse_table_;
+  std::uint32_t* inverse_ = inverse_table_.Data();
+  std::uint32_t stamp_ = inverse_table_.NewStamp(1u << 24);
+  void Remember(int key, int index) {
+    inverse_[static_cast<std::size_t>(key)] = stamp_ << 8 | static_cast<std::uint32_t>(index);
+  }
 };
 
 // Maps every pixel to its nearest palette index, rows from the top, the first row left to

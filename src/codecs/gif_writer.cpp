@@ -42,8 +42,10 @@ int TGIFColorMap::BitDepth() const {
 
 // ---- TColorQuantizer ------------------------------------------------------------------
 
-TColorQuantizer::TColorQuantizer()
-    : nodes_(static_cast<std::size_t>(kMaxNodes)), start_(std::size_t{1} << (3 * kStartLevels)) {
+TColorQuantizer::TColorQuantizer() {
+  nodes_.reserve(static_cast<std::size_t>(kMaxNodes));
+  nodes_.emplace_back();  // node 0 stands for no node
+  NewGeneration();
   root_ = NewNode(0);
 }
 
@@ -54,8 +56,9 @@ TOctreeLink TColorQuantizer::NewNode(int level) {
     free_list_ = nodes_[link].next_reducible;
   } else {
     // Cannot run out: see kMaxNodes.
-    if (used_ >= kMaxNodes) throw GIFException("Colour tree overflow");
-    link = used_++;
+    if (nodes_.size() >= static_cast<std::size_t>(kMaxNodes)) throw GIFException("Colour tree overflow");
+    link = static_cast<TOctreeLink>(nodes_.size());
+    nodes_.emplace_back();
   }
   TOctreeNode& node = nodes_[link];
   node = TOctreeNode{};
@@ -178,7 +181,7 @@ void TColorQuantizer::MergeDeepest() {
   }
   node.leaf = true;
   leaf_count_ -= children - 1;
-  if (level < kStartLevels) ++generation_;
+  if (level < kStartLevels) NewGeneration();
 }
 
 void TColorQuantizer::AddPicture(const Picture& picture) {
@@ -222,15 +225,14 @@ TGIFPalette TColorQuantizer::CollectColours() const {
 
 // ---- TFastColorLookup and the mapping -------------------------------------------------
 
-TFastColorLookup::TFastColorLookup(const TGIFPalette& palette)
-    : palette_(palette), inverse_(32768, kEmpty) {
+TFastColorLookup::TFastColorLookup(const TGIFPalette& palette) : palette_(palette) {
   for (int a = 0; a < 256; ++a) {
     const TGIFColor& c = palette_[static_cast<std::size_t>(a)];
     red_[static_cast<std::size_t>(a)] = c.r;
     green_[static_cast<std::size_t>(a)] = c.g;
     blue_[static_cast<std::size_t>(a)] = c.b;
-    std::uint16_t& slot = inverse_[static_cast<std::size_t>(Key(c.r, c.g, c.b))];
-    if (slot == kEmpty) slot = static_cast<std::uint16_t>(a);
+    const int key = Key(c.r, c.g, c.b);
+    if ((inverse_[static_cast<std::size_t>(key)] >> 8) != stamp_) Remember(key, a);
   }
 }
 
@@ -253,7 +255,7 @@ int TFastColorLookup::Search(int r, int g, int b) {
   for (std::size_t a = 1; a < 256; ++a) smallest = std::min(smallest, distance[a]);
   int best = 0;
   while (distance[static_cast<std::size_t>(best)] != smallest) ++best;
-  inverse_[static_cast<std::size_t>(Key(r, g, b))] = static_cast<std::uint16_t>(best);
+  Remember(Key(r, g, b), best);
   return best;
 }
 

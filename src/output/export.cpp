@@ -2,10 +2,12 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "codecs/file_io.h"
 #include "codecs/gif_writer.h"
 #include "codecs/picture.h"
+#include "output/encode_ahead.h"
 #include "output/strips.h"
 #include "templates/tagged_text.h"
 
@@ -80,16 +82,25 @@ void ExportPicturesAndHtml(Design& design, const std::filesystem::path& path) {
       design.tbg ? GifTransparency::kTopLeftIndex : GifTransparency::kNone;
 
   // Every file goes through a write beside its target and a rename, so a failure leaves
-  // the files written before it whole and nothing torn.
-  WriteGifFile(design.Image2, path, whole);
-  for (int k = 1; k <= n; ++k) {
-    WriteGifFile(Strip(design.Image2, k, w, h), WithSuffix(path, "_" + std::to_string(k) + ".gif"),
-                 strips);
-  }
-  for (int k = 1; k <= n; ++k) {
-    WriteGifFile(Strip(design.Image8, k, w, h),
-                 WithSuffix(path, "_" + std::to_string(k) + "_mouseover.gif"), strips);
-  }
+  // the files written before it whole and nothing torn. The whole stack first, then the
+  // normal buttons and the mouse-over ones; the buttons are encoded on a second thread
+  // while this one writes.
+  auto button = [&](int i) {
+    return i < n ? std::pair(&design.Image2, i + 1) : std::pair(&design.Image8, i - n + 1);
+  };
+  EncodeAheadAndWrite(
+      2 * n,
+      [&](int i) {
+        const auto [stack, k] = button(i);
+        return EncodeGif(Strip(*stack, k, w, h), strips);
+      },
+      [&](int i, std::string& bytes) {
+        const auto [stack, k] = button(i);
+        const std::string suffix = stack == &design.Image2 ? ".gif" : "_mouseover.gif";
+        WriteWholeFile(bytes, WithSuffix(path, "_" + std::to_string(k) + suffix),
+                       CreateFailure::kCannotCreate);
+      },
+      [&] { WriteGifFile(design.Image2, path, whole); });
 
   const std::string page_template = ReadWholeFile(design.exeFolder / "script.txt");
 
