@@ -3,11 +3,14 @@
 
 #include <QGuiApplication>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "codecs/picture.h"
 #include "design/design.h"
 #include "render/regenerate.h"
+#include "resources/builtin.h"
+#include "templates/template_file.h"
 
 namespace {
 
@@ -80,6 +83,37 @@ BENCHMARK(BM_Regenerate)
     ->Args({1000, 0})
     ->Args({6, 1})
     ->Args({1000, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// The window's default template (media/button/zuri-color.btt, as the window loads it at
+// start) with its own caption or n lines. With `typing`, each run follows a keystroke: one
+// line in the middle differs from the run before, as when the user types into it.
+void BM_DefaultTemplate(benchmark::State& state) {
+  const std::filesystem::path bin = CORVANTI_BIN_DIR;
+  Design design = corvanti::StartupDesign(bin);
+  design.tempFolder = std::filesystem::temp_directory_path();
+  corvanti::LoadTemplate(design, bin / "media" / "button" / "zuri-color.btt", [](Design&) {});
+  const int n = static_cast<int>(state.range(0));
+  if (n > 0) design.edit1 = Lines(n);
+  const bool typing = state.range(1) != 0;
+  const std::string base = design.edit1;
+  const std::size_t middle = base.size() / 2;
+  corvanti::Regenerate(design);
+  int keystroke = 0;
+  for (auto _ : state) {
+    if (typing) {
+      design.edit1 = base;
+      design.edit1.insert(middle, 1, static_cast<char>('a' + keystroke++ % 26));
+    }
+    corvanti::Regenerate(design);
+    benchmark::DoNotOptimize(design.Image2.Data());
+  }
+  state.counters["lines"] = static_cast<double>(corvanti::CaptionLines(design.edit1).size());
+}
+// Arguments: caption lines (0 for the template's own), typing.
+BENCHMARK(BM_DefaultTemplate)
+    ->ArgNames({"lines", "typing"})
+    ->ArgsProduct({{0, 100, 1000}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

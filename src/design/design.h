@@ -25,6 +25,17 @@ struct CaptionFont {
   bool underline = false;
 };
 
+// What a caption mask's rows hold, so that the next drawing redraws only the lines that
+// changed: the settings every line shares, and each line's text, advance and left edge.
+// Empty settings: nothing is known and every line is drawn.
+struct TextMaskRecord {
+  std::string settings;
+  std::vector<std::string> lines;
+  std::vector<int> widths;
+  std::vector<int> lefts;
+  bool oneByOne = true;  // false: some line's ink reaches beyond its own rows
+};
+
 // One button design: every Button setting as a value named after the control that edits
 // it, the values kept beside the controls, and the pictures of the design. The window and
 // the command-line program each own one; nothing here knows of widgets.
@@ -107,6 +118,7 @@ struct Design {
   Picture Image8;             // "Button Mouse Over"
   Picture Image5;             // "Tool Button": normal buttons side by side
   Picture Image3;             // caption text mask
+  TextMaskRecord Image3Lines;  // what Image3's rows were drawn from (render/caption.h)
   Picture Image1;             // left cap of the last three-piece fit
   Picture Image4;             // right cap
   Picture Image6;             // middle

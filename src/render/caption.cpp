@@ -9,6 +9,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "codecs/error.h"
@@ -68,63 +71,229 @@ int AlignedLineLeft(int block_width, int line_width, bool centre, bool right) {
   return 0;
 }
 
-int BuildTextMask(const TextMaskInput& input, Picture& mask) {
+namespace {
+
+// Whether a line's marks may pile up past any room left for them (three or more combining
+// marks on one letter): its ink is then not bounded by the rows a line is tried in.
+bool MarksMayPileUp(const QString& text) {
+  int run = 0;
+  for (const QChar c : text) {
+    run = c.isMark() ? run + 1 : 0;
+    if (run >= 3) return true;
+  }
+  return false;
+}
+
+bool AllZero(const std::uint8_t* bytes, std::size_t size) {
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t v;
+    std::memcpy(&v, bytes + i, sizeof v);
+    if (v != 0) return false;
+  }
+  for (; i < size; ++i) {
+    if (bytes[i] != 0) return false;
+  }
+  return true;
+}
+
+// Everything all lines of a mask are drawn with, as one string.
+std::string MaskSettings(const TextMaskInput& input, const QFont& font) {
+  return input.font.name + '\n' + std::to_string(font.pixelSize()) + ' ' + std::to_string(input.font.bold) +
+         std::to_string(input.font.italic) + std::to_string(input.font.underline) + ' ' +
+         std::to_string(input.W) + ' ' + std::to_string(input.H) + ' ' + std::to_string(input.centre) +
+         std::to_string(input.right);
+}
+
+// Draws lines of text one at a time into a scratch picture with room above and below, to
+// find whether each stays within its own H rows: if every line does, no line touches
+// another's rows, and a mask is the lines' rows laid one under the other.
+class LineDrawer {
+ public:
+  // A cell's height of room above and below: more than a glyph reaches out of its cell.
+  LineDrawer(const QFont& font, const QFontMetrics& metrics, int W, int H)
+      : font_(font), metrics_(metrics), H_(H), pad_(metrics.height() + 2), scratch_(W, H + 2 * pad_) {
+    image_ = QImage(scratch_.Data(), scratch_.Width(), scratch_.Height(),
+                    static_cast<qsizetype>(scratch_.Stride()), QImage::Format_RGB888);
+    if (image_.isNull()) throw Error("Out of memory while drawing the caption");
+    Begin();
+  }
+
+  // Draws the line at `left` into the mask's rows from `top` (which are black); false when
+  // its ink reaches outside them.
+  bool Draw(const QString& text, int left, Picture& mask, int top) {
+    if (MarksMayPileUp(text)) return false;
+    painter_.drawText(left, pad_ + metrics_.ascent(), text);
+    if (MayDrawInColour(text)) {
+      painter_.end();
+      ToGreyCoverage(scratch_, pad_, metrics_.height());
+      Begin();
+    }
+    bool inside = true;
+    const std::size_t stride = scratch_.Stride();
+    for (int y = 0; y < scratch_.Height(); ++y) {
+      std::uint8_t* row = scratch_.Row(y);
+      if (AllZero(row, stride)) continue;
+      if (y < pad_ || y >= pad_ + H_) {
+        inside = false;
+      } else if (inside) {
+        std::memcpy(mask.Row(top + y - pad_), row, stride);
+      }
+      std::memset(row, 0, stride);  // black again for the next line
+    }
+    return inside;
+  }
+
+ private:
+  void Begin() {
+    painter_.begin(&image_);
+    painter_.setFont(font_);
+    painter_.setPen(Qt::white);
+  }
+
+  QFont font_;
+  const QFontMetrics& metrics_;
+  int H_;
+  int pad_;
+  Picture scratch_;
+  QImage image_;
+  QPainter painter_;
+};
+
+// Every line at once into a cleared mask, each cell painted black before its text: where
+// lines reach into each other's rows the later one covers the earlier inside its cell.
+void DrawAllLines(const std::vector<QString>& texts, const std::vector<int>& lefts,
+                  const std::vector<int>& widths, const QFont& font, const QFontMetrics& metrics,
+                  int H, Picture& mask) {
+  if (!mask.Empty()) std::memset(mask.Data(), 0, mask.ByteSize());
+  if (mask.Empty() || texts.empty()) return;
+  // The painter draws straight into the mask's rows. The text is white on black with
+  // grey-level coverage only, so every pixel has three equal bytes and the byte order of
+  // the 24-bit format does not matter.
+  QImage image(mask.Data(), mask.Width(), mask.Height(), static_cast<qsizetype>(mask.Stride()),
+               QImage::Format_RGB888);
+  if (image.isNull()) throw Error("Out of memory while drawing the caption");
+  QPainter painter(&image);
+  painter.setFont(font);
+  painter.setPen(Qt::white);
+  const int cell_height = metrics.height();
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (texts[i].isEmpty()) continue;
+    const int top = static_cast<int>(i) * H;
+    // The cell is drawn opaque: a line taller than the button covers the lower part of
+    // the line above it inside its own cell.
+    painter.fillRect(lefts[i], top, widths[i], cell_height, Qt::black);
+    painter.drawText(lefts[i], top + metrics.ascent(), texts[i]);
+    if (MayDrawInColour(texts[i])) {
+      painter.end();
+      ToGreyCoverage(mask, top, cell_height);
+      painter.begin(&image);
+      painter.setFont(font);
+      painter.setPen(Qt::white);
+    }
+  }
+}
+
+}  // namespace
+
+int BuildTextMask(const TextMaskInput& input, Picture& mask, TextMaskRecord* record) {
   const std::int64_t n = static_cast<std::int64_t>(input.lines.size());
   const int W = std::max(input.W, 0);
   const int H = std::max(input.H, 0);
   const std::int64_t mask_height = n * H + 1;
   CheckPictureSize(W, mask_height);
-  if (mask.Width() == W && mask.Height() == mask_height) {
-    // The last run's mask has the size: clearing it is cheaper than fresh memory.
-    if (!mask.Empty()) std::memset(mask.Data(), 0, mask.ByteSize());
-  } else {
-    mask = Picture(W, static_cast<int>(mask_height));
-  }
 
   QFont font = CaptionQFont(input.font, input.fontsize);
   if (input.scale != 1) {
     font.setPixelSize(std::clamp(CaptionPixelSize(input.fontsize) * std::max(input.scale, 1), 1, 4096));
   }
   const QFontMetrics metrics(font);
+
+  // What the mask holds already: its rows are the old lines' when the settings are the
+  // same and it is unzoomed (a zoomed mask is stretched in place).
+  TextMaskRecord old;
+  if (record) old = std::move(*record);
+  const std::string settings = record ? MaskSettings(input, font) : std::string();
+  const bool zoomed = input.fontzoom != 100;
+  const bool known = record && !zoomed && old.settings == settings && mask.Width() == W &&
+                     mask.Height() == static_cast<std::int64_t>(old.lines.size()) * H + 1;
+  std::unordered_map<std::string_view, std::vector<int>> old_index;
+  if (known) {
+    for (int j = static_cast<int>(old.lines.size()) - 1; j >= 0; --j) old_index[old.lines[j]].push_back(j);
+  }
+
+  // Each line's advance (an old line's is known), then the block width and the left edges.
   std::vector<QString> texts;
   std::vector<int> widths;
+  std::vector<int> same(input.lines.size(), -1);  // an old line of the same text
   texts.reserve(input.lines.size());
   widths.reserve(input.lines.size());
   int B0 = 0;
-  for (const std::string& line : input.lines) {
+  for (std::size_t i = 0; i < input.lines.size(); ++i) {
+    const std::string& line = input.lines[i];
     // Characters the chosen font lacks come from the installed fonts that have them.
     texts.push_back(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
-    widths.push_back(metrics.horizontalAdvance(texts.back()));
-    B0 = std::max(B0, widths.back());
-  }
-
-  if (!mask.Empty() && n > 0) {
-    // The painter draws straight into the mask's rows. The text is white on black with
-    // grey-level coverage only, so every pixel has three equal bytes and the byte order of
-    // the 24-bit format does not matter.
-    QImage image(mask.Data(), W, mask.Height(), static_cast<qsizetype>(mask.Stride()),
-                 QImage::Format_RGB888);
-    if (image.isNull()) throw Error("Out of memory while drawing the caption");
-    QPainter painter(&image);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    const int cell_height = metrics.height();
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-      if (texts[i].isEmpty()) continue;
-      const int left = AlignedLineLeft(B0, widths[i], input.centre, input.right);
-      const int top = static_cast<int>(i) * H;
-      // The cell is drawn opaque: a line taller than the button covers the lower part of
-      // the line above it inside its own cell.
-      painter.fillRect(left, top, widths[i], cell_height, Qt::black);
-      painter.drawText(left, top + metrics.ascent(), texts[i]);
-      if (MayDrawInColour(texts[i])) {
-        painter.end();
-        ToGreyCoverage(mask, top, cell_height);
-        painter.begin(&image);
-        painter.setFont(font);
-        painter.setPen(Qt::white);
+    if (known) {
+      if (i < old.lines.size() && old.lines[i] == line) {
+        same[i] = static_cast<int>(i);
+      } else if (auto it = old_index.find(line); it != old_index.end()) {
+        same[i] = it->second.back();  // the first old line of that text
       }
     }
+    widths.push_back(same[i] >= 0 ? old.widths[static_cast<std::size_t>(same[i])]
+                                   : metrics.horizontalAdvance(texts.back()));
+    B0 = std::max(B0, widths.back());
+  }
+  std::vector<int> lefts(input.lines.size());
+  bool in_place = known && old.lines.size() == input.lines.size();
+  for (std::size_t i = 0; i < input.lines.size(); ++i) {
+    lefts[i] = AlignedLineLeft(B0, widths[i], input.centre, input.right);
+    // Old rows serve only where the line sits where it sat.
+    if (same[i] >= 0 && old.lefts[static_cast<std::size_t>(same[i])] != lefts[i]) same[i] = -1;
+    if (same[i] >= 0 && same[i] != static_cast<int>(i)) in_place = false;
+  }
+
+  // Line by line where that gives the same mask: unzoomed, and unless a line of the last
+  // drawing with these settings reached beyond its rows.
+  const bool overflowed_before = old.settings == settings && !old.oneByOne;
+  bool one_by_one = record && !zoomed && !overflowed_before;
+  bool drawn = false;
+  if (one_by_one && n > 0 && W > 0 && H > 0) {
+    // Line by line: the unchanged lines keep their rows (moved where lines came or went),
+    // the others are drawn anew.
+    Picture fresh;
+    if (!in_place) fresh = Picture(W, static_cast<int>(mask_height));
+    Picture& target = in_place ? mask : fresh;
+    const std::size_t line_bytes = static_cast<std::size_t>(H) * target.Stride();
+    std::unique_ptr<LineDrawer> drawer;
+    drawn = true;
+    for (std::size_t i = 0; i < input.lines.size() && drawn; ++i) {
+      std::uint8_t* rows = target.Row(static_cast<int>(i) * H);
+      if (same[i] >= 0) {
+        if (!in_place) std::memcpy(rows, mask.Row(same[i] * H), line_bytes);
+        continue;
+      }
+      if (in_place) std::memset(rows, 0, line_bytes);
+      if (texts[i].isEmpty()) continue;
+      if (!drawer) drawer = std::make_unique<LineDrawer>(font, metrics, W, H);
+      drawn = drawer->Draw(texts[i], lefts[i], target, static_cast<int>(i) * H);
+    }
+    if (drawn) {
+      std::memset(target.Row(static_cast<int>(n) * H), 0, target.Stride());  // the row below the lines
+      if (!in_place) mask = std::move(fresh);
+    }
+    one_by_one = drawn;
+  }
+  if (!drawn) {
+    if (mask.Width() != W || mask.Height() != mask_height) mask = Picture(W, static_cast<int>(mask_height));
+    DrawAllLines(texts, lefts, widths, font, metrics, H, mask);
+  }
+  if (record) {
+    record->settings = zoomed ? std::string() : settings;
+    record->lines = input.lines;
+    record->widths = std::move(widths);
+    record->lefts = std::move(lefts);
+    record->oneByOne = one_by_one;
   }
 
   if (input.fontzoom != 100) {

@@ -31,8 +31,10 @@ int AlignedLineLeft(int block_width, int line_width, bool centre, bool right);
 
 // Draws every line white on black into mask (W x (N*H+1), then zoomed) and returns the
 // text block width B0. A zoomed mask keeps at most ZoomedMaskWidth(W) columns. Needs a
-// QGuiApplication.
-int BuildTextMask(const TextMaskInput& input, Picture& mask);
+// QGuiApplication. With a record of what the mask holds, only the lines that changed are
+// drawn again, each on its own, and the record is brought up to date; the mask is the
+// same as a drawing of every line would give.
+int BuildTextMask(const TextMaskInput& input, Picture& mask, TextMaskRecord* record = nullptr);
 
 // The widest zoomed mask that is made: the button's width at the largest zoom the
 // controls offer (1000 %). No column beyond the button's width is ever drawn.

@@ -157,10 +157,15 @@ void Run(Design& design, int scale, bool settings_text) {
   mask_input.right = design.ToolButton11;
   mask_input.W = W;
   mask_input.H = H;
-  // The last run's mask is reused only at the same size; otherwise it goes before the new
-  // one is made, as the previews do.
-  if (design.Image3.Width() != W || design.Image3.Height() != N * H + 1) design.Image3 = Picture();
-  const int B0 = BuildTextMask(mask_input, design.Image3);
+  // The last run's mask keeps the rows of the lines that did not change. A large one of
+  // another size goes before the new one is made, as the previews do, so that the run's
+  // memory stays within its budget.
+  constexpr std::size_t kKeptMaskBytes = 64 << 20;
+  if ((design.Image3.Width() != W || design.Image3.Height() != N * H + 1) &&
+      design.Image3.ByteSize() > kKeptMaskBytes) {
+    design.Image3 = Picture();
+  }
+  const int B0 = BuildTextMask(mask_input, design.Image3, &design.Image3Lines);
 
   // Both stacks carry the buttons (N*H rows, or the bare master when there are no lines)
   // and one key row below them.

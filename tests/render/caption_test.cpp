@@ -413,5 +413,42 @@ TEST_F(TextMask, TextCellStartsAtTheLineTop) {
   EXPECT_EQ(first_lit_row(30), 40 + top0);
 }
 
+// A mask redrawn from its record, one step of editing after another, is the mask a drawing
+// of every line gives: typing, lines coming and going, a longer line moving the others
+// (centred), a taller font whose cells overlap, colour glyphs, stacked marks and a zoom.
+TEST_F(TextMask, RedrawingOnlyTheChangedLinesGivesTheWholeDrawing) {
+  struct Step {
+    std::vector<std::string> lines;
+    bool centre;
+    int fontsize, zoom, H;
+  };
+  const Step steps[] = {
+      {{"Home", "About", "Shop"}, false, 12, 100, 30},
+      {{"Home", "Abouts", "Shop"}, false, 12, 100, 30},
+      {{"Home", "Abouts", "", "Shop", "Home"}, false, 12, 100, 30},
+      {{"Abouts", "Home", "Shop"}, false, 12, 100, 30},
+      {{"Abouts", "Home", "Shop"}, true, 12, 100, 30},
+      {{"Abouts and more", "Home", "Shop"}, true, 12, 100, 30},
+      {{"Abouts and more", "Home \u2605\U0001F600", "Shop"}, true, 12, 100, 30},
+      {{"Z\u0301\u0302\u0303\u0304", "Home", "Shop"}, true, 12, 100, 30},
+      {{"Tall", "Tall gy", "Shop"}, false, 30, 100, 20},
+      {{"Tall", "Tall gy", "Shops"}, false, 30, 100, 20},
+      {{"Home", "About", "Shop"}, false, 12, 150, 30},
+      {{"Home", "About", "Shop"}, false, 12, 100, 30},
+  };
+  Picture kept;
+  TextMaskRecord record;
+  for (const Step& step : steps) {
+    TextMaskInput in = Input(step.lines, 200, step.H);
+    in.centre = step.centre;
+    in.fontsize = step.fontsize;
+    in.fontzoom = step.zoom;
+    Picture whole;
+    const int B0 = BuildTextMask(in, whole);
+    EXPECT_EQ(BuildTextMask(in, kept, &record), B0);
+    EXPECT_TRUE(kept == whole) << step.lines[0] << " / " << step.lines[1];
+  }
+}
+
 }  // namespace
 }  // namespace corvanti
