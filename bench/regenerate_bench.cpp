@@ -2,9 +2,11 @@
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "codecs/picture.h"
 #include "design/design.h"
@@ -97,7 +99,9 @@ void BM_DefaultTemplate(benchmark::State& state) {
   if (n > 0) design.edit1 = Lines(n);
   const bool typing = state.range(1) != 0;
   const std::string base = design.edit1;
-  const std::size_t middle = base.size() / 2;
+  // After the first letter of the middle line.
+  const std::size_t line_end = base.find("\r\n", base.size() / 2);
+  const std::size_t middle = line_end == std::string::npos ? 1 : line_end + 3;
   corvanti::Regenerate(design);
   int keystroke = 0;
   for (auto _ : state) {
@@ -114,7 +118,9 @@ void BM_DefaultTemplate(benchmark::State& state) {
 BENCHMARK(BM_DefaultTemplate)
     ->ArgNames({"lines", "typing"})
     ->ArgsProduct({{0, 100, 1000}, {0, 1}})
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    // On a shared machine the quickest of several runs is the steadiest figure.
+    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "codecs/error.h"
+#include "codecs/vector_clones.h"
 #include "render/scaling.h"
 
 namespace corvanti {
@@ -325,8 +326,8 @@ inline std::uint64_t Load8(const std::uint8_t* p) {
 // The caption on one or more targets of one size. Which pixels are drawn, and at what
 // opacity, depends on the mask and the style alone, so each target receives exactly the
 // sequence of blends a pass of its own would give it.
-void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_count,
-                   const CaptionStyle& style, int rows) {
+CORVANTI_VECTOR_CLONES void DrawCaptionOn(const Picture& mask, Picture* const* targets,
+                                          int target_count, const CaptionStyle& style, int rows) {
   const int C = style.C;
   if (C <= 0 || C > 100) return;
   const Picture& target = *targets[0];
@@ -430,12 +431,17 @@ void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_coun
     // The rows each shadow spot reads, or null where the spot is out of bounds: a spot
     // above needs ty - 1 >= 1 (row 0 never takes shadow from below).
     const std::uint8_t* spot_mask[5] = {};
+    // The target rows this mask row writes to, looked up once per row.
+    std::uint8_t* text_row[2] = {};
+    std::uint8_t* spot_row[5][2] = {};
+    for (int k = 0; k < target_count; ++k) text_row[k] = targets[k]->Row(ty);
     for (int s = 0; s < spot_count; ++s) {
       const int my = y + spots[s].dy;
       const int sy = ty + spots[s].dy;
       const bool inside =
           my >= 0 && my < mh && sy >= 0 && sy < th && !(spots[s].dy < 0 && sy < 1);
       spot_mask[s] = inside ? mask.Row(my) : nullptr;
+      for (int k = 0; inside && k < target_count; ++k) spot_row[s][k] = targets[k]->Row(sy);
     }
     const std::size_t end_byte = 3 * static_cast<std::size_t>(columns);
     std::size_t byte = 0;
@@ -452,7 +458,7 @@ void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_coun
       const std::uint8_t* keep = kept.data() + a * 256;
       const std::uint8_t* share = font_share.data() + a * 3;
       for (int k = 0; k < target_count; ++k) {
-        std::uint8_t* t = targets[k]->Row(ty) + 3 * static_cast<std::size_t>(tx);
+        std::uint8_t* t = text_row[k] + 3 * static_cast<std::size_t>(tx);
         t[0] = static_cast<std::uint8_t>(keep[t[0]] + share[0]);
         t[1] = static_cast<std::uint8_t>(keep[t[1]] + share[1]);
         t[2] = static_cast<std::uint8_t>(keep[t[2]] + share[2]);
@@ -468,7 +474,7 @@ void DrawCaptionOn(const Picture& mask, Picture* const* targets, int target_coun
         const std::uint8_t* n = spot_mask[s] + 3 * static_cast<std::size_t>(mx);
         if (n[0] != key[0] || n[1] != key[1] || n[2] != key[2]) continue;
         for (int k = 0; k < target_count; ++k) {
-          std::uint8_t* p = targets[k]->Row(ty + spot.dy) + 3 * static_cast<std::size_t>(sx);
+          std::uint8_t* p = spot_row[s][k] + 3 * static_cast<std::size_t>(sx);
           p[0] = static_cast<std::uint8_t>(spot.kept[p[0]] + spot.share[0]);
           p[1] = static_cast<std::uint8_t>(spot.kept[p[1]] + spot.share[1]);
           p[2] = static_cast<std::uint8_t>(spot.kept[p[2]] + spot.share[2]);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "codecs/vector_clones.h"
+
 namespace corvanti {
 
 namespace {
@@ -65,7 +67,8 @@ FaceLayout PrepareFace(const Picture& A, const Picture& M) {
   return layout;
 }
 
-void ComposeColor(Picture& P, int top, const FaceLayout& layout, int mouse_over, Colour c) {
+CORVANTI_VECTOR_CLONES void ComposeColor(Picture& P, int top, const FaceLayout& layout, int mouse_over,
+                                         Colour c, const Picture& master) {
   if (!Fits(P, top, layout)) return;
   const int bright = mouse_over > 0 ? 50 : 0;
   const std::size_t stride = P.Stride();
@@ -80,6 +83,7 @@ void ComposeColor(Picture& P, int top, const FaceLayout& layout, int mouse_over,
   for (int y = 0; y < layout.height; ++y) {
     // Restricted, so that the compiler may work on many bytes at once.
     std::uint8_t* __restrict p = P.Row(top + y);
+    const std::uint8_t* __restrict outside = master.Row(y);
     const std::size_t row = stride * static_cast<std::size_t>(y);
     const std::int16_t* __restrict d = layout.relief.data() + row;
     const std::uint8_t* __restrict face = layout.face.data() + row;
@@ -88,7 +92,7 @@ void ComposeColor(Picture& P, int top, const FaceLayout& layout, int mouse_over,
       // Flat face pixels take exactly the front colour, in both states.
       const int shaded = Clamp(colour[j] + d[j] + bright);
       const int value = (colour[j] & flat[j]) | (shaded & ~flat[j]);
-      p[j] = static_cast<std::uint8_t>((value & face[j]) | (p[j] & ~face[j]));
+      p[j] = static_cast<std::uint8_t>((value & face[j]) | (outside[j] & ~face[j]));
     }
   }
 }
@@ -109,14 +113,15 @@ bool BackgroundWindow(const FaceLayout& layout, const Picture& G, int* xoff, int
 
 }  // namespace
 
-void ComposeBackground(Picture& normal, Picture& over, int top, const FaceLayout& layout,
-                       int yoff, int xoff, const Picture& G) {
+CORVANTI_VECTOR_CLONES void ComposeBackground(Picture& normal, Picture& over, int top, const FaceLayout& layout,
+                                              int yoff, int xoff, const Picture& G, const Picture& master) {
   if (!Fits(normal, top, layout) || !Fits(over, top, layout)) return;
   if (!BackgroundWindow(layout, G, &xoff, &yoff)) return;
   const std::size_t stride = normal.Stride();
   for (int y = 0; y < layout.height; ++y) {
     std::uint8_t* __restrict p = normal.Row(top + y);
     std::uint8_t* __restrict o = over.Row(top + y);
+    const std::uint8_t* __restrict outside = master.Row(y);
     const std::uint8_t* __restrict g = G.Row(y + yoff) + 3 * static_cast<std::size_t>(xoff);
     const std::size_t row = stride * static_cast<std::size_t>(y);
     const std::int16_t* __restrict d = layout.relief.data() + row;
@@ -124,8 +129,8 @@ void ComposeBackground(Picture& normal, Picture& over, int top, const FaceLayout
     for (std::size_t j = 0; j < stride; ++j) {
       // A flat face shows the background itself (brightened when the mouse is over).
       const int lit = g[j] + d[j];
-      p[j] = static_cast<std::uint8_t>((Clamp(lit) & face[j]) | (p[j] & ~face[j]));
-      o[j] = static_cast<std::uint8_t>((Clamp(lit + 50) & face[j]) | (o[j] & ~face[j]));
+      p[j] = static_cast<std::uint8_t>((Clamp(lit) & face[j]) | (outside[j] & ~face[j]));
+      o[j] = static_cast<std::uint8_t>((Clamp(lit + 50) & face[j]) | (outside[j] & ~face[j]));
     }
   }
 }
@@ -155,7 +160,7 @@ void ComposeColor(Picture& P, const Picture& A, const Picture& M, int mouse_over
   if (!face.usable) return;
   // Outside the face the button keeps the master's colours.
   P = M;
-  ComposeColor(P, 0, face, mouse_over, c);
+  ComposeColor(P, 0, face, mouse_over, c, M);
 }
 
 void ComposeBackground(Picture& P, const Picture& A, const Picture& M, int mouse_over, int yoff,

@@ -199,17 +199,21 @@ void Run(Design& design, int scale, bool settings_text) {
     // The face and relief are the same for every button: work them out once.
     const FaceLayout face = PrepareFace(design.ImageShadow, source);
     const std::size_t button_bytes = source.ByteSize();
+    // Where a button's face is composed, the rest of it comes from the master in the same
+    // pass; otherwise it starts as a copy of the master (its rows lie together in the stack).
+    const bool composed = face.usable && (!use_background || (background.Width() >= W && background.Height() >= H));
     for (int i = 0; i < static_cast<int>(N); ++i) {
       const int top = i * H;
-      // Every button starts as a copy of the master; its rows lie together in the stack.
-      if (button_bytes > 0) {
-        std::memcpy(normal.Row(top), source.Data(), button_bytes);
-        std::memcpy(over.Row(top), source.Data(), button_bytes);
-      }
       // Lines past the colour table have no colour of their own: they keep the template's.
       const Colour line_colour = i < kLineColourCount
                                      ? design.LineColors[static_cast<std::size_t>(i)]
                                      : design.frontcolordefault;
+      if (button_bytes > 0) {
+        if (!composed || (!use_background && line_colour == design.frontcolordefault)) {
+          std::memcpy(normal.Row(top), source.Data(), button_bytes);
+        }
+        if (!composed) std::memcpy(over.Row(top), source.Data(), button_bytes);
+      }
       if (use_background) {
         std::int64_t x = bgleft;
         std::int64_t y = bgtop;
@@ -218,12 +222,12 @@ void Run(Design& design, int scale, bool settings_text) {
         } else if (design.bgvertical) {
           x += static_cast<std::int64_t>(i) * W;
         }
-        ComposeBackground(normal, over, top, face, ClampOffset(y), ClampOffset(x), background);
+        ComposeBackground(normal, over, top, face, ClampOffset(y), ClampOffset(x), background, source);
       } else {
         if (line_colour != design.frontcolordefault) {
-          ComposeColor(normal, top, face, 0, line_colour);
+          ComposeColor(normal, top, face, 0, line_colour, source);
         }
-        ComposeColor(over, top, face, 50, line_colour);
+        ComposeColor(over, top, face, 50, line_colour, source);
       }
       // 999 means "no line": with a thousand lines or more, line 999 is never framed, so
       // an export (which selects 999) never carries the frame.
@@ -269,7 +273,13 @@ void Run(Design& design, int scale, bool settings_text) {
   // The tool strip: the normal buttons side by side.
   const int strip_width = static_cast<int>(N * W);
   Picture strip = Reuse(design.Image5, strip_width, H + 1);
-  strip.Fill(design.tbg ? key : kPaneWhite);
+  const Colour strip_ground = design.tbg ? key : kPaneWhite;
+  if (N == 0) {
+    strip.Fill(strip_ground);
+  } else {
+    // The buttons cover every row but the last, which shows the ground.
+    FillBlock(strip, 0, H, strip_width, H + 1, strip_ground);
+  }
   for (int i = 0; i < static_cast<int>(N); ++i) {
     strip.CopyFrom(normal, 0, i * H, W, H, i * W, 0);
   }

@@ -181,11 +181,23 @@ void BuildTemplateSettingsText(Design& design) {
   // may hold one); the colour elements appended below never contain another's tag. So the
   // search looks at those rows only, until a replacement changes the text's shape.
   std::size_t searched = memo.size();
+  // Which of them stand there, found in one pass rather than one search per line.
+  const std::string tag_start = "<" + UpperAscii(kLineColourKey);
+  std::vector<bool> standing(lines);
+  for (std::size_t at = memo.find(tag_start); at != std::string::npos; at = memo.find(tag_start, at + 1)) {
+    std::size_t end = at + tag_start.size();
+    while (end < searched && memo[end] >= '0' && memo[end] <= '9') ++end;
+    const std::string digits = memo.substr(at + tag_start.size(), end - at - tag_start.size());
+    if (end >= searched || memo[end] != '>' || digits.empty() || digits.size() > 4) continue;
+    const std::size_t line = std::stoul(digits);
+    if (line < lines && digits == std::to_string(line)) standing[line] = true;
+  }
   for (std::size_t line = 0; line < lines; ++line) {
     const std::string key = kLineColourKey + std::to_string(line);
     const std::string open = "<" + UpperAscii(key) + ">";
     const std::string value = ColourText(d.LineColors[line]);
-    if (std::string_view(memo).substr(0, searched).find(open) == std::string_view::npos) {
+    const bool found = searched != std::string::npos ? standing[line] : memo.find(open) != std::string::npos;
+    if (!found) {
       memo += open + value + "</" + open.substr(1) + "\r\n";
     } else {
       memo = SetTagValue(memo, key, value);

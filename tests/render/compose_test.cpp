@@ -149,10 +149,9 @@ TEST(ComposeLayout, BothStatesInOnePassMatchTheSingleCalls) {
   const Picture G = test::PhotoLikePicture(50, 40, 3);
   const FaceLayout face = PrepareFace(A, M);
   ASSERT_TRUE(face.usable);
+  // The rows start black: what lies outside the face comes from the master.
   Picture normal(30, 2 * 12 + 1), over(30, 2 * 12 + 1);
-  normal.CopyFrom(M, 0, 0, 30, 12, 0, 12);
-  over.CopyFrom(M, 0, 0, 30, 12, 0, 12);
-  ComposeBackground(normal, over, 12, face, 33, 7, G);
+  ComposeBackground(normal, over, 12, face, 33, 7, G, M);
   Picture want_normal = M, want_over = M;
   ComposeBackground(want_normal, A, M, 0, 33, 7, G);
   ComposeBackground(want_over, A, M, 50, 33, 7, G);
@@ -165,7 +164,7 @@ TEST(ComposeLayout, BothStatesInOnePassMatchTheSingleCalls) {
   EXPECT_EQ(normal.Pixel(0, 24), MakeColour(0, 0, 0));
   // A button that does not fit in the stack is left alone.
   Picture small(30, 20);
-  ComposeBackground(small, small, 12, face, 0, 0, G);
+  ComposeBackground(small, small, 12, face, 0, 0, G, M);
   EXPECT_EQ(small, Picture(30, 20));
 }
 
