@@ -368,10 +368,18 @@ class TLZWEncoder {
 
  private:
   // The last string found or entered after each code: pixel << 16 | its code, or kNoChild.
-  // It answers most lookups with one read of a small array; every answer it gives is one
-  // the string table holds, so the codes written are the same.
+  // One read answers the lookups of a run of one colour.
   static constexpr std::uint32_t kNoChild = 0xFFFFFFFFu;
   std::array<std::uint32_t, 4096> last_child_;
+  // The first kInlineChildren strings entered after each code, held with it: their pixels
+  // (a byte each) and their codes (16 bits each), and how many there are. While a code has
+  // no more than these, its list is the whole answer and the string table is not asked; a
+  // code's further strings go to the table (kOverflowed marks such a code).
+  static constexpr int kInlineChildren = 4;
+  static constexpr std::uint8_t kOverflowed = kInlineChildren + 1;
+  std::array<std::uint32_t, 4096> child_pixels_;
+  std::array<std::uint64_t, 4096> child_codes_;
+  std::array<std::uint8_t, 4096> child_count_;
   THashTable table_;
 };
 

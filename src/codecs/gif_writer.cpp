@@ -502,34 +502,67 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
   };
 
   table_.Clear();
+  bool table_used = false;
+  child_count_.fill(0);
   last_child_.fill(kNoChild);
   output(clear_code);
   if (size > 0) {
     int prefix = data[0];
     for (std::size_t i = 1; i < size; ++i) {
       const std::uint32_t pixel = data[i];
-      const std::uint32_t memo = last_child_[static_cast<std::size_t>(prefix)];
+      const std::size_t p = static_cast<std::size_t>(prefix);
+      const std::uint32_t memo = last_child_[p];
       if ((memo >> 16) == pixel) {
         prefix = static_cast<int>(memo & 0xFFFF);
         continue;
       }
-      const std::uint32_t key = static_cast<std::uint32_t>(prefix) << 8 | pixel;
-      int empty_slot;
-      const int code = table_.Find(key, THashTable::FirstSlot(prefix, pixel), empty_slot);
-      if (code >= 0) {
-        last_child_[static_cast<std::size_t>(prefix)] = pixel << 16 | static_cast<std::uint32_t>(code);
-        prefix = code;
+      const int count = child_count_[p];
+      // The first of the listed children with this pixel: a zero byte of the difference,
+      // the lowest one found exactly, among the bytes in use.
+      const std::uint32_t x = child_pixels_[p] ^ (pixel * 0x01010101u);
+      std::uint32_t zero = (x - 0x01010101u) & ~x & 0x80808080u;
+      if (count < kInlineChildren) zero &= (1u << (8 * count)) - 1u;
+      if (zero != 0) {
+        const int slot = __builtin_ctz(zero) >> 3;
+        prefix = static_cast<int>((child_codes_[p] >> (16 * slot)) & 0xFFFF);
+        last_child_[p] = pixel << 16 | static_cast<std::uint32_t>(prefix);
         continue;
+      }
+      const std::uint32_t key = static_cast<std::uint32_t>(prefix) << 8 | pixel;
+      int empty_slot = -1;
+      if (count == kOverflowed) {
+        const int code = table_.Find(key, THashTable::FirstSlot(prefix, pixel), empty_slot);
+        if (code >= 0) {
+          last_child_[p] = pixel << 16 | static_cast<std::uint32_t>(code);
+          prefix = code;
+          continue;
+        }
       }
       output(prefix);
       if (free_code < 4095) {
-        table_.Store(empty_slot, key, free_code);
-        last_child_[static_cast<std::size_t>(prefix)] = pixel << 16 | static_cast<std::uint32_t>(free_code);
-        last_child_[static_cast<std::size_t>(free_code)] = kNoChild;  // left from before a clear
+        if (count < kInlineChildren) {
+          child_pixels_[p] = (count == 0 ? 0u : child_pixels_[p]) | pixel << (8 * count);
+          child_codes_[p] = (count == 0 ? 0u : child_codes_[p]) |
+                            static_cast<std::uint64_t>(free_code) << (16 * count);
+          child_count_[p] = static_cast<std::uint8_t>(count + 1);
+        } else {
+          if (count == kInlineChildren) {
+            child_count_[p] = kOverflowed;
+            table_.Insert(key, free_code);
+          } else {
+            table_.Store(empty_slot, key, free_code);
+          }
+          table_used = true;
+        }
+        last_child_[p] = pixel << 16 | static_cast<std::uint32_t>(free_code);
+        child_count_[static_cast<std::size_t>(free_code)] = 0;  // left from before a clear
+        last_child_[static_cast<std::size_t>(free_code)] = kNoChild;
         ++free_code;
       } else {
         output(clear_code);
-        table_.Clear();
+        if (table_used) table_.Clear();
+        table_used = false;
+        std::fill(child_count_.begin(), child_count_.begin() + clear_code, 0);
         std::fill(last_child_.begin(), last_child_.begin() + clear_code, kNoChild);
         free_code = clear_code + 2;
       }
