@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -198,8 +199,8 @@ class TFastColorLookup {
   static int Key(int r, int g, int b) { return (r >> 3) + ((g >> 3) << 5) + ((b >> 3) << 10); }
 
   int NearestIndex(int r, int g, int b) {
-    const std::uint32_t cached = inverse_[static_cast<std::size_t>(Key(r, g, b))];
-    if ((cached >> 8) == stamp_) return static_cast<int>(cached & 0xFF);
+    const std::uint16_t cached = inverse_[static_cast<std::size_t>(Key(r, g, b))];
+    if ((cached >> 8) == stamp_) return cached & 0xFF;
     return Search(r, g, b);
   }
 
@@ -214,11 +215,13 @@ class TFastColorLookup {
   alignas(32) std::array<std::int16_t, 256> green_{};
   alignas(32) std::array<std::int16_t, 256> blue_{};
   // Per key: this lookup's stamp above the index in the low byte; another stamp is empty.
-  TReusedTable<std::uint32_t, 32768> inverse_table_;
-  std::uint32_t* inverse_ = inverse_table_.Data();
-  std::uint32_t stamp_ = inverse_table_.NewStamp(1u << 24);
+  // Two bytes an entry keep the table small enough for the cache; the stamps run out after
+  // 255 lookups, and the table is cleared then.
+  TReusedTable<std::uint16_t, 32768> inverse_table_;
+  std::uint16_t* inverse_ = inverse_table_.Data();
+  std::uint32_t stamp_ = inverse_table_.NewStamp(256);
   void Remember(int key, int index) {
-    inverse_[static_cast<std::size_t>(key)] = stamp_ << 8 | static_cast<std::uint32_t>(index);
+    inverse_[static_cast<std::size_t>(key)] = static_cast<std::uint16_t>(stamp_ << 8 | static_cast<std::uint32_t>(index));
   }
 };
 
@@ -226,6 +229,10 @@ class TFastColorLookup {
 // right and each later row in the other direction than the one before. The order matters
 // because of the lookup's cache.
 std::vector<std::uint8_t> MapSerpentine(const Picture& picture, TFastColorLookup& lookup);
+// The same into `indices`, storing after each row how many indices are done (for a reader
+// on another thread) when `mapped` is given.
+void MapSerpentine(const Picture& picture, TFastColorLookup& lookup, std::uint8_t* indices,
+                   std::atomic<std::size_t>* mapped);
 
 struct TQuantizedPicture {
   TGIFPalette palette;
@@ -363,8 +370,10 @@ class TLZWEncoder {
  public:
   // Writes the minimum code size byte, the sub-blocks and the terminator. Throws
   // GIFException("Color not in color table") for an index at or beyond color_count.
+  // With `mapped`, the indices are still being written by another thread, which stores
+  // there how many are done; they come from a table of all 256 colours.
   void Encode(const std::uint8_t* data, std::size_t size, int bits_per_pixel, int color_count,
-              std::string& out);
+              std::string& out, const std::atomic<std::size_t>* mapped = nullptr);
 
  private:
   // The last string found or entered after each code: pixel << 16 | its code, or kNoChild.
@@ -384,9 +393,9 @@ class TLZWEncoder {
 };
 
 // The image data of the frame: minimum code size byte, sub-blocks, terminator.
-std::string EncodeLzw(const TGIFSubImage& frame);
+std::string EncodeLzw(const TGIFSubImage& frame, const std::atomic<std::size_t>* mapped = nullptr);
 
 // The whole file of one frame.
-std::string WriteGifImage(const TGIFSubImage& frame);
+std::string WriteGifImage(const TGIFSubImage& frame, const std::atomic<std::size_t>* mapped = nullptr);
 
 }  // namespace corvanti

@@ -1,8 +1,10 @@
 #include "codecs/gif_writer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 #include "codecs/file_io.h"
@@ -259,14 +261,13 @@ int TFastColorLookup::Search(int r, int g, int b) {
   return best;
 }
 
-std::vector<std::uint8_t> MapSerpentine(const Picture& picture, TFastColorLookup& lookup) {
+void MapSerpentine(const Picture& picture, TFastColorLookup& lookup, std::uint8_t* indices,
+                   std::atomic<std::size_t>* mapped) {
   const int width = picture.Width();
-  std::vector<std::uint8_t> indices(static_cast<std::size_t>(width) *
-                                    static_cast<std::size_t>(picture.Height()));
   int direction = 1;
   for (int y = 0; y < picture.Height(); ++y) {
     const std::uint8_t* row = picture.Row(y);
-    std::uint8_t* out = indices.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    std::uint8_t* out = indices + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
     if (direction > 0) {
       for (int x = 0; x < width; ++x) {
         const std::uint8_t* p = row + 3 * x;
@@ -279,7 +280,16 @@ std::vector<std::uint8_t> MapSerpentine(const Picture& picture, TFastColorLookup
       }
     }
     direction = -direction;
+    if (mapped) {
+      mapped->store(static_cast<std::size_t>(y + 1) * static_cast<std::size_t>(width), std::memory_order_release);
+    }
   }
+}
+
+std::vector<std::uint8_t> MapSerpentine(const Picture& picture, TFastColorLookup& lookup) {
+  std::vector<std::uint8_t> indices(static_cast<std::size_t>(picture.Width()) *
+                                    static_cast<std::size_t>(picture.Height()));
+  MapSerpentine(picture, lookup, indices.data(), nullptr);
   return indices;
 }
 
@@ -450,11 +460,22 @@ void TGIFWriter::Finish() {
 }
 
 void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_per_pixel,
-                         int color_count, std::string& out) {
-  // One pass over the indices up front keeps the check out of the compression loop.
-  if (size > 0 && *std::max_element(data, data + size) >= color_count) {
+                         int color_count, std::string& out, const std::atomic<std::size_t>* mapped) {
+  // One pass over the indices up front keeps the check out of the compression loop. Indices
+  // still being mapped come from a full table of 256 colours, which holds every index.
+  if (mapped && color_count < 256) throw GIFException("Color not in color table");
+  if (!mapped && size > 0 && *std::max_element(data, data + size) >= color_count) {
     throw GIFException("Color not in color table");
   }
+  // How far the indices can be read: all of them, or as far as the mapping has come (it
+  // runs ahead; the wait is for its first rows).
+  auto ready_until = [&](std::size_t needed) {
+    if (!mapped) return size;
+    needed = std::min(size, needed);
+    std::size_t ready;
+    while ((ready = mapped->load(std::memory_order_acquire)) < needed) std::this_thread::yield();
+    return ready;
+  };
   const int min_code_size = std::max(2, bits_per_pixel);
   out.push_back(static_cast<char>(min_code_size));
   TGIFWriter writer(out);
@@ -507,8 +528,10 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
   last_child_.fill(kNoChild);
   output(clear_code);
   if (size > 0) {
+    std::size_t readable = ready_until(1);
     int prefix = data[0];
     for (std::size_t i = 1; i < size; ++i) {
+      if (i == readable) readable = ready_until(i + 4096);
       const std::uint32_t pixel = data[i];
       const std::size_t p = static_cast<std::size_t>(prefix);
       const std::uint32_t memo = last_child_[p];
@@ -579,12 +602,12 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
   writer.Finish();
 }
 
-std::string EncodeLzw(const TGIFSubImage& frame) {
+std::string EncodeLzw(const TGIFSubImage& frame, const std::atomic<std::size_t>* mapped) {
   std::string out;
   out.reserve(frame.data.size() / 2 + 64);
   TLZWEncoder encoder;
   encoder.Encode(frame.data.data(), frame.data.size(), frame.color_map.BitDepth(),
-                 frame.color_map.Count(), out);
+                 frame.color_map.Count(), out, mapped);
   return out;
 }
 
@@ -607,7 +630,7 @@ void CheckSize(int width, int height) {
 
 }  // namespace
 
-std::string WriteGifImage(const TGIFSubImage& frame) {
+std::string WriteGifImage(const TGIFSubImage& frame, const std::atomic<std::size_t>* mapped) {
   CheckSize(frame.width, frame.height);
   const TGIFColorMap& map = frame.color_map;
   const int b = map.BitDepth();
@@ -651,16 +674,56 @@ std::string WriteGifImage(const TGIFSubImage& frame) {
       out.push_back(static_cast<char>(c.b));
     }
   }
-  out += EncodeLzw(frame);
+  out += EncodeLzw(frame, mapped);
   out.push_back(static_cast<char>(0x3B));
   return out;
 }
 
 // ---- Entry points -------------------------------------------------------------------------
 
+namespace {
+
+// A large picture without a key colour is mapped to its palette on a second thread while
+// this one compresses the indices already mapped: the same bytes, sooner. (A key colour
+// orders the table by use first, which needs every index.)
+constexpr std::size_t kMappedAlongsidePixels = std::size_t{1} << 18;
+
+std::string EncodeMappingAlongside(const Picture& picture, GifTransparency transparency) {
+  TGIFSubImage frame;
+  frame.width = picture.Width();
+  frame.height = picture.Height();
+  TGIFPalette palette;
+  {
+    TColorQuantizer quantizer;
+    quantizer.AddPicture(picture);
+    palette = quantizer.CollectColours();
+  }
+  for (const TGIFColor& c : palette) frame.color_map.Add(c);
+  frame.data.resize(static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height));
+  TFastColorLookup lookup(palette);
+  std::atomic<std::size_t> mapped{0};
+  std::thread mapper([&] { MapSerpentine(picture, lookup, frame.data.data(), &mapped); });
+  struct Join {
+    std::thread& thread;
+    ~Join() { thread.join(); }
+  } join{mapper};
+  if (transparency == GifTransparency::kTopLeftIndex) {
+    while (mapped.load(std::memory_order_acquire) == 0) std::this_thread::yield();
+    ApplyTopLeftTransparency(frame);
+  }
+  return WriteGifImage(frame, &mapped);
+}
+
+}  // namespace
+
 std::string EncodeGif(const Picture& picture, GifTransparency transparency) {
   if (picture.Empty() && transparency != GifTransparency::kNone) InvalidPixelCoordinates();
   CheckSize(picture.Width(), picture.Height());
+  if (transparency != GifTransparency::kKeyColour &&
+      static_cast<std::size_t>(picture.Width()) * static_cast<std::size_t>(picture.Height()) >=
+          kMappedAlongsidePixels) {
+    return EncodeMappingAlongside(picture, transparency);
+  }
   TGIFSubImage frame = BuildFrame(picture);
   switch (transparency) {
     case GifTransparency::kNone: break;

@@ -686,6 +686,17 @@ Picture ButtonStack() {
   return p;
 }
 
+// A large picture is mapped on a second thread while the first compresses: the file is the
+// one the plain road (the whole frame first) gives.
+TEST(GifWriterReference, MappingAlongsideGivesTheSameFile) {
+  const Picture p = test::PhotoLikePicture(640, 480, 5);
+  for (const GifTransparency kind : {GifTransparency::kNone, GifTransparency::kTopLeftIndex}) {
+    TGIFSubImage frame = BuildFrame(p);
+    if (kind == GifTransparency::kTopLeftIndex) ApplyTopLeftTransparency(frame);
+    EXPECT_TRUE(EncodeGif(p, kind) == WriteGifImage(frame));
+  }
+}
+
 TEST(GifWriterReference, FilesStayByteForByte) {
   const Picture photo = NoisyPhoto();
   const Picture stack = ButtonStack();
