@@ -140,23 +140,26 @@ std::uint32_t TColorQuantizer::PathOf(int r, int g, int b) {
   // nodes (and filling the start table) to Descend.
   const std::uint32_t path = PathOf(r, g, b);
   const StartNode& start = start_[path >> (24 - 3 * kStartLevels)];
-  TOctreeNode* found = nullptr;
+  auto add = [&](TOctreeNode& node) {
+    node.pixel_count += count;
+    node.red_sum += static_cast<std::uint64_t>(r) * count;
+    node.green_sum += static_cast<std::uint64_t>(g) * count;
+    node.blue_sum += static_cast<std::uint64_t>(b) * count;
+  };
   if (start.generation == generation_) {
+    TOctreeNode* nodes = nodes_.data();
     TOctreeLink link = start.node;
     int shift = 21 - 3 * start.level;
-    while (!nodes_[link].leaf) {
-      const TOctreeLink child = nodes_[link].children[(path >> shift) & 7u];
+    while (!nodes[link].leaf) {
+      const TOctreeLink child = nodes[link].children[(path >> shift) & 7u];
       if (!child) break;
       link = child;
       shift -= 3;
     }
-    if (nodes_[link].leaf) found = &nodes_[link];
+    // A leaf that was there already: no node was made, so no leaf too many.
+    if (nodes[link].leaf) return add(nodes[link]);
   }
-  TOctreeNode& node = found ? *found : Descend(path);
-  node.pixel_count += count;
-  node.red_sum += static_cast<std::uint64_t>(r) * count;
-  node.green_sum += static_cast<std::uint64_t>(g) * count;
-  node.blue_sum += static_cast<std::uint64_t>(b) * count;
+  add(Descend(path));
   while (leaf_count_ > kMaxColors) MergeDeepest();
 }
 
