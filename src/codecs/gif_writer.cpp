@@ -9,6 +9,7 @@
 
 #include "codecs/file_io.h"
 #include "codecs/gif_internals.h"
+#include "codecs/vector_clones.h"
 
 namespace corvanti {
 namespace {
@@ -241,7 +242,7 @@ TFastColorLookup::TFastColorLookup(const TGIFPalette& palette) : palette_(palett
   }
 }
 
-int TFastColorLookup::Search(int r, int g, int b) {
+CORVANTI_VECTOR_CLONES int TFastColorLookup::Search(int r, int g, int b) {
   // The smallest |dR| + |dG| + |dB| (at most 765, so 16 bits hold it), the lowest index on
   // a tie: all distances first, then their minimum, then the first entry that has it.
   alignas(32) std::array<std::int16_t, 256> distance;
