@@ -7,6 +7,7 @@
 #include "codecs/file_io.h"
 #include "codecs/png_writer.h"
 #include "design/text_encoding.h"
+#include "output/encode_ahead.h"
 #include "output/strips.h"
 #include "render/regenerate.h"
 #include "templates/tagged_text.h"
@@ -92,12 +93,20 @@ void WritePictures(const Design& drawn, const std::filesystem::path& page, const
   std::optional<Colour> key;
   // The previews make the bottom-left colour transparent; so does the page.
   if (drawn.tbg && !drawn.Image2.Empty()) key = drawn.Image2.Pixel(0, drawn.Image2.Height() - 1);
-  for (int k = 1; k <= n; ++k) {
-    WritePngFile(Strip(drawn.Image2, k, w, h),
-                 Beside(page, names.Picture(k, suffix)), key);
-    WritePngFile(Strip(drawn.Image8, k, w, h),
-                 Beside(page, names.Picture(k, (std::string("_hover") + suffix).c_str())), key);
-  }
+  // Button k's picture, then its mouse-over picture, k = 1 .. n: compressed on a second
+  // thread while this one writes them in that order.
+  const std::string hover = std::string("_hover") + suffix;
+  EncodeAheadAndWrite(
+      2 * n,
+      [&](int i) {
+        return EncodePng(Strip(i % 2 ? drawn.Image8 : drawn.Image2, i / 2 + 1, w, h), key);
+      },
+      [&](int i, std::string& bytes) {
+        const int k = i / 2 + 1;
+        WriteWholeFile(bytes, Beside(page, names.Picture(k, i % 2 ? hover.c_str() : suffix)),
+                       CreateFailure::kCannotCreate);
+      },
+      [] {});
 }
 
 std::string StyleSheet(const Names& names, int n) {
