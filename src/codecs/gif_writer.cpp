@@ -678,7 +678,9 @@ std::string WriteGifImage(const TGIFSubImage& frame, const std::atomic<std::size
       out.push_back(static_cast<char>(c.b));
     }
   }
-  out += EncodeLzw(frame, mapped);
+  // The image data goes straight onto the end of the file's bytes.
+  TLZWEncoder encoder;
+  encoder.Encode(frame.data.data(), frame.data.size(), map.BitDepth(), map.Count(), out, mapped);
   out.push_back(static_cast<char>(0x3B));
   return out;
 }
