@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,7 @@ struct Run {
   double seconds = 0;
 };
 
-// Starts the program with the arguments, stdout and stderr to /dev/null unless it fails.
+// Starts the program with the arguments (its stdout to /dev/null) and waits for it.
 Run Start(const std::vector<std::string>& argv) {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -80,12 +81,10 @@ Run Start(const std::vector<std::string>& argv) {
   return run;
 }
 
-void Time(benchmark::State& state, const std::vector<std::string>& argv) {
-  if (::access(argv[0].c_str(), X_OK) != 0) {
-    state.SkipWithError((argv[0] + " is not there").c_str());
-    return;
-  }
+// Times the program that `command` names for each run (a fresh argument list per run).
+void Time(benchmark::State& state, const std::function<std::vector<std::string>()>& command) {
   for (auto _ : state) {
+    const std::vector<std::string> argv = command();
     const Run run = Start(argv);
     if (!run.ok) {
       state.SkipWithError(("failed: " + argv[0]).c_str());
@@ -93,6 +92,13 @@ void Time(benchmark::State& state, const std::vector<std::string>& argv) {
     }
     state.SetIterationTime(run.seconds);
   }
+}
+void Time(benchmark::State& state, const std::vector<std::string>& argv) {
+  if (::access(argv[0].c_str(), X_OK) != 0) {
+    state.SkipWithError((argv[0] + " is not there").c_str());
+    return;
+  }
+  Time(state, [&] { return argv; });
 }
 
 // Wall time of each run, in milliseconds.
@@ -143,7 +149,7 @@ BENCHMARK(BM_CliStart)->Apply(WholeProcess);
 // a first export is.
 void BM_CliGifExport(benchmark::State& state) {
   int run = 0;
-  for (auto _ : state) {
+  Time(state, [&] {
     const fs::path folder = In().dir / "export" / std::to_string(state.range(0)) / std::to_string(run++);
     fs::create_directories(folder);
     std::vector<std::string> argv = {(kBin / "corvanti-cli").string(), "render",
@@ -153,13 +159,8 @@ void BM_CliGifExport(benchmark::State& state) {
       argv.push_back("--text-file");
       argv.push_back(Output("lines1000.txt"));
     }
-    const Run r = Start(argv);
-    if (!r.ok) {
-      state.SkipWithError("corvanti-cli render failed");
-      return;
-    }
-    state.SetIterationTime(r.seconds);
-  }
+    return argv;
+  });
 }
 BENCHMARK(BM_CliGifExport)->ArgName("lines1000")->Arg(0)->Arg(1)->Apply(WholeProcess);
 

@@ -393,7 +393,7 @@ class TLZWEncoder {
 };
 
 // The image data of the frame: minimum code size byte, sub-blocks, terminator.
-std::string EncodeLzw(const TGIFSubImage& frame, const std::atomic<std::size_t>* mapped = nullptr);
+std::string EncodeLzw(const TGIFSubImage& frame);
 
 // The whole file of one frame.
 std::string WriteGifImage(const TGIFSubImage& frame, const std::atomic<std::size_t>* mapped = nullptr);

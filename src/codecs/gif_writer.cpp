@@ -606,12 +606,12 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
   writer.Finish();
 }
 
-std::string EncodeLzw(const TGIFSubImage& frame, const std::atomic<std::size_t>* mapped) {
+std::string EncodeLzw(const TGIFSubImage& frame) {
   std::string out;
   out.reserve(frame.data.size() / 2 + 64);
   TLZWEncoder encoder;
   encoder.Encode(frame.data.data(), frame.data.size(), frame.color_map.BitDepth(),
-                 frame.color_map.Count(), out, mapped);
+                 frame.color_map.Count(), out);
   return out;
 }
 

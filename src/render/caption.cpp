@@ -218,10 +218,16 @@ int BuildTextMask(const TextMaskInput& input, Picture& mask, TextMaskRecord* rec
   const bool zoomed = input.fontzoom != 100;
   const bool known = record && !zoomed && old.settings == settings && mask.Width() == W &&
                      mask.Height() == static_cast<std::int64_t>(old.lines.size()) * H + 1;
+  // The old lines by text, made only once a line is not the one it was (a keystroke
+  // changes one line in place, and the others are found by their place).
   std::unordered_map<std::string_view, std::vector<int>> old_index;
-  if (known) {
-    for (int j = static_cast<int>(old.lines.size()) - 1; j >= 0; --j) old_index[old.lines[j]].push_back(j);
-  }
+  auto old_line_of = [&](const std::string& text) {
+    if (old_index.empty()) {
+      for (int j = static_cast<int>(old.lines.size()) - 1; j >= 0; --j) old_index[old.lines[j]].push_back(j);
+    }
+    const auto it = old_index.find(text);
+    return it == old_index.end() ? -1 : it->second.back();  // the first old line of that text
+  };
 
   // Each line's advance (an old line's is known), then the block width and the left edges.
   std::vector<QString> texts;
@@ -235,11 +241,7 @@ int BuildTextMask(const TextMaskInput& input, Picture& mask, TextMaskRecord* rec
     // Characters the chosen font lacks come from the installed fonts that have them.
     texts.push_back(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
     if (known) {
-      if (i < old.lines.size() && old.lines[i] == line) {
-        same[i] = static_cast<int>(i);
-      } else if (auto it = old_index.find(line); it != old_index.end()) {
-        same[i] = it->second.back();  // the first old line of that text
-      }
+      same[i] = i < old.lines.size() && old.lines[i] == line ? static_cast<int>(i) : old_line_of(line);
     }
     widths.push_back(same[i] >= 0 ? old.widths[static_cast<std::size_t>(same[i])]
                                    : metrics.horizontalAdvance(texts.back()));

@@ -67,9 +67,9 @@ FaceLayout PrepareFace(const Picture& A, const Picture& M) {
   return layout;
 }
 
-CORVANTI_VECTOR_CLONES void ComposeColor(Picture& P, int top, const FaceLayout& layout, int mouse_over,
+CORVANTI_VECTOR_CLONES bool ComposeColor(Picture& P, int top, const FaceLayout& layout, int mouse_over,
                                          Colour c, const Picture& master) {
-  if (!Fits(P, top, layout)) return;
+  if (!Fits(P, top, layout)) return false;
   const int bright = mouse_over > 0 ? 50 : 0;
   const std::size_t stride = P.Stride();
   // The front colour laid out like one row of pixels.
@@ -95,6 +95,7 @@ CORVANTI_VECTOR_CLONES void ComposeColor(Picture& P, int top, const FaceLayout& 
       p[j] = static_cast<std::uint8_t>((value & face[j]) | (outside[j] & ~face[j]));
     }
   }
+  return true;
 }
 
 namespace {
@@ -113,10 +114,10 @@ bool BackgroundWindow(const FaceLayout& layout, const Picture& G, int* xoff, int
 
 }  // namespace
 
-CORVANTI_VECTOR_CLONES void ComposeBackground(Picture& normal, Picture& over, int top, const FaceLayout& layout,
+CORVANTI_VECTOR_CLONES bool ComposeBackground(Picture& normal, Picture& over, int top, const FaceLayout& layout,
                                               int yoff, int xoff, const Picture& G, const Picture& master) {
-  if (!Fits(normal, top, layout) || !Fits(over, top, layout)) return;
-  if (!BackgroundWindow(layout, G, &xoff, &yoff)) return;
+  if (!Fits(normal, top, layout) || !Fits(over, top, layout)) return false;
+  if (!BackgroundWindow(layout, G, &xoff, &yoff)) return false;
   const std::size_t stride = normal.Stride();
   for (int y = 0; y < layout.height; ++y) {
     std::uint8_t* __restrict p = normal.Row(top + y);
@@ -133,6 +134,7 @@ CORVANTI_VECTOR_CLONES void ComposeBackground(Picture& normal, Picture& over, in
       o[j] = static_cast<std::uint8_t>((Clamp(lit + 50) & face[j]) | (outside[j] & ~face[j]));
     }
   }
+  return true;
 }
 
 void ComposeBackground(Picture& P, int top, const FaceLayout& layout, int mouse_over, int yoff,

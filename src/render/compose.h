@@ -30,15 +30,16 @@ FaceLayout PrepareFace(const Picture& A, const Picture& M);
 
 // The layout versions compose the button held in rows [top, top + height) of P from the
 // master itself (the layout's size, another picture than P): the face from the layout and
-// the rest from the master, so the rows need not hold anything yet. A layout that is not
-// usable, or a background too small for it, leaves the rows as they are. The one-state
-// background version works on a copy of the master in the rows and leaves the rest alone.
-void ComposeColor(Picture& P, int top, const FaceLayout& face, int mouse_over, Colour c,
+// the rest from the master, so the rows need not hold anything yet. They return false, and
+// leave the rows as they are, for a layout that is not usable or a background too small
+// for it. The one-state background version works on a copy of the master in the rows and
+// leaves the rest alone.
+bool ComposeColor(Picture& P, int top, const FaceLayout& face, int mouse_over, Colour c,
                   const Picture& master);
 void ComposeBackground(Picture& P, int top, const FaceLayout& face, int mouse_over, int yoff,
                        int xoff, const Picture& G);
 // Both states of one button in one pass: `normal` as with mouse_over 0, `over` as with 50.
-void ComposeBackground(Picture& normal, Picture& over, int top, const FaceLayout& face, int yoff,
+bool ComposeBackground(Picture& normal, Picture& over, int top, const FaceLayout& face, int yoff,
                        int xoff, const Picture& G, const Picture& master);
 
 }  // namespace corvanti

@@ -199,21 +199,18 @@ void Run(Design& design, int scale, bool settings_text) {
     // The face and relief are the same for every button: work them out once.
     const FaceLayout face = PrepareFace(design.ImageShadow, source);
     const std::size_t button_bytes = source.ByteSize();
-    // Where a button's face is composed, the rest of it comes from the master in the same
-    // pass; otherwise it starts as a copy of the master (its rows lie together in the stack).
-    const bool composed = face.usable && (!use_background || (background.Width() >= W && background.Height() >= H));
+    // A button whose face is composed takes the rest of itself from the master in the same
+    // pass; one that is not (no usable face, a background too small, the template's own
+    // colour) is a copy of the master. Its rows lie together in the stack.
+    auto master_copy = [&](Picture& stack, int top) {
+      if (button_bytes > 0) std::memcpy(stack.Row(top), source.Data(), button_bytes);
+    };
     for (int i = 0; i < static_cast<int>(N); ++i) {
       const int top = i * H;
       // Lines past the colour table have no colour of their own: they keep the template's.
       const Colour line_colour = i < kLineColourCount
                                      ? design.LineColors[static_cast<std::size_t>(i)]
                                      : design.frontcolordefault;
-      if (button_bytes > 0) {
-        if (!composed || (!use_background && line_colour == design.frontcolordefault)) {
-          std::memcpy(normal.Row(top), source.Data(), button_bytes);
-        }
-        if (!composed) std::memcpy(over.Row(top), source.Data(), button_bytes);
-      }
       if (use_background) {
         std::int64_t x = bgleft;
         std::int64_t y = bgtop;
@@ -222,12 +219,17 @@ void Run(Design& design, int scale, bool settings_text) {
         } else if (design.bgvertical) {
           x += static_cast<std::int64_t>(i) * W;
         }
-        ComposeBackground(normal, over, top, face, ClampOffset(y), ClampOffset(x), background, source);
-      } else {
-        if (line_colour != design.frontcolordefault) {
-          ComposeColor(normal, top, face, 0, line_colour, source);
+        if (!ComposeBackground(normal, over, top, face, ClampOffset(y), ClampOffset(x), background,
+                               source)) {
+          master_copy(normal, top);
+          master_copy(over, top);
         }
-        ComposeColor(over, top, face, 50, line_colour, source);
+      } else {
+        if (line_colour == design.frontcolordefault ||
+            !ComposeColor(normal, top, face, 0, line_colour, source)) {
+          master_copy(normal, top);
+        }
+        if (!ComposeColor(over, top, face, 50, line_colour, source)) master_copy(over, top);
       }
       // 999 means "no line": with a thousand lines or more, line 999 is never framed, so
       // an export (which selects 999) never carries the frame.

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
-#include <string_view>
 
 #include "codecs/error.h"
 #include "codecs/file_io.h"
@@ -180,28 +179,28 @@ void BuildTemplateSettingsText(Design& design) {
   // A colour element's tag can only already stand among the rows above (a caption line
   // may hold one); the colour elements appended below never contain another's tag. So the
   // search looks at those rows only, until a replacement changes the text's shape.
-  std::size_t searched = memo.size();
-  // Which of them stand there, found in one pass rather than one search per line.
+  // Which of them stand there is found in one pass over the rows, not one search per line.
+  const std::size_t rows_end = memo.size();
   const std::string tag_start = "<" + UpperAscii(kLineColourKey);
   std::vector<bool> standing(lines);
   for (std::size_t at = memo.find(tag_start); at != std::string::npos; at = memo.find(tag_start, at + 1)) {
     std::size_t end = at + tag_start.size();
-    while (end < searched && memo[end] >= '0' && memo[end] <= '9') ++end;
+    while (end < rows_end && memo[end] >= '0' && memo[end] <= '9') ++end;
     const std::string digits = memo.substr(at + tag_start.size(), end - at - tag_start.size());
-    if (end >= searched || memo[end] != '>' || digits.empty() || digits.size() > 4) continue;
+    if (end >= rows_end || memo[end] != '>' || digits.empty() || digits.size() > 4) continue;
     const std::size_t line = std::stoul(digits);
     if (line < lines && digits == std::to_string(line)) standing[line] = true;
   }
+  bool reshaped = false;
   for (std::size_t line = 0; line < lines; ++line) {
     const std::string key = kLineColourKey + std::to_string(line);
     const std::string open = "<" + UpperAscii(key) + ">";
     const std::string value = ColourText(d.LineColors[line]);
-    const bool found = searched != std::string::npos ? standing[line] : memo.find(open) != std::string::npos;
-    if (!found) {
+    if (!(reshaped ? memo.find(open) != std::string::npos : standing[line])) {
       memo += open + value + "</" + open.substr(1) + "\r\n";
     } else {
       memo = SetTagValue(memo, key, value);
-      searched = std::string::npos;
+      reshaped = true;
     }
   }
   // Links only for the lines that have one, so a design without links keeps the bytes it

@@ -42,9 +42,10 @@ void WriteTemplate(const fs::path& path, const std::string& settings) {
     master.SetPixel(x, 13, MakeColour(10, 10, 10));
   }
   const std::string bmp = EncodeBmp24(master);
-  WriteWholeFile("<BUTTON1-OPENFILE>InsideXMLFile</BUTTON1-OPENFILE>\r\n" + settings +
-                        "<BmpImage>" + bmp + "</BmpImage>\r\n<BmpShadowImage>" + bmp +
-                        "</BmpShadowImage>\r\n<BmpBGImage></BmpBGImage>", path);
+  WriteWholeFile("<BUTTON1-OPENFILE>InsideXMLFile</BUTTON1-OPENFILE>\r\n" + settings + "<BmpImage>" +
+                     bmp + "</BmpImage>\r\n<BmpShadowImage>" + bmp +
+                     "</BmpShadowImage>\r\n<BmpBGImage></BmpBGImage>",
+                 path);
 }
 
 const char kThreeLines[] =
