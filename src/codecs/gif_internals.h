@@ -386,6 +386,12 @@ class TLZWEncoder {
   // code's further strings go to the table (kOverflowed marks such a code).
   static constexpr int kInlineChildren = 4;
   static constexpr std::uint8_t kOverflowed = kInlineChildren + 1;
+  // By count: the top bits of the list's bytes in use.
+  static constexpr std::array<std::uint32_t, kOverflowed + 1> kListedBytes{
+      0u, 0x80u, 0x8080u, 0x808080u, 0x80808080u, 0x80808080u};
+  // Empties the lists of the one-pixel strings (codes below the clear code); every other
+  // code's lists are emptied when the code is assigned.
+  void ClearRoots(int clear_code);
   std::array<std::uint32_t, 4096> child_pixels_;
   std::array<std::uint64_t, 4096> child_codes_;
   std::array<std::uint8_t, 4096> child_count_;

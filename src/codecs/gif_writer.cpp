@@ -463,6 +463,14 @@ void TGIFWriter::Finish() {
   out_.push_back('\0');
 }
 
+void TLZWEncoder::ClearRoots(int clear_code) {
+  const auto roots = static_cast<std::size_t>(clear_code);
+  std::fill_n(child_count_.begin(), roots, 0);
+  std::fill_n(child_pixels_.begin(), roots, 0);
+  std::fill_n(child_codes_.begin(), roots, 0);
+  std::fill_n(last_child_.begin(), roots, kNoChild);
+}
+
 void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_per_pixel,
                          int color_count, std::string& out, const std::atomic<std::size_t>* mapped) {
   // One pass over the indices up front keeps the check out of the compression loop. Indices
@@ -504,18 +512,19 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
   auto output = [&](int code) {
     accumulator |= static_cast<std::uint64_t>(code) << accumulated_bits;
     accumulated_bits += bits;
-    if (accumulated_bits >= 32) {
-      staged[staged_count] = static_cast<std::uint8_t>(accumulator);
-      staged[staged_count + 1] = static_cast<std::uint8_t>(accumulator >> 8);
-      staged[staged_count + 2] = static_cast<std::uint8_t>(accumulator >> 16);
-      staged[staged_count + 3] = static_cast<std::uint8_t>(accumulator >> 24);
-      staged_count += 4;
-      accumulator >>= 32;
-      accumulated_bits -= 32;
-      if (staged_count > sizeof staged - 4) {
-        writer.Write(staged, staged_count);
-        staged_count = 0;
-      }
+    // The whole bytes (at most two: 7 bits left over plus a code of 12) go out without
+    // asking how many there are: four are stored, and the count moves on by the whole ones
+    // (the next store overwrites the rest).
+    for (int k = 0; k < 4; ++k) {
+      staged[staged_count + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(accumulator >> (8 * k));
+    }
+    const int whole = accumulated_bits >> 3;
+    staged_count += static_cast<std::size_t>(whole);
+    accumulator >>= 8 * whole;
+    accumulated_bits &= 7;
+    if (staged_count > sizeof staged - 4) {
+      writer.Write(staged, staged_count);
+      staged_count = 0;
     }
     if (code == clear_code) {
       bits = init_bits;
@@ -528,8 +537,7 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
 
   table_.Clear();
   bool table_used = false;
-  child_count_.fill(0);
-  last_child_.fill(kNoChild);
+  ClearRoots(clear_code);
   output(clear_code);
   if (size > 0) {
     std::size_t readable = ready_until(1);
@@ -547,8 +555,7 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
       // The first of the listed children with this pixel: a zero byte of the difference,
       // the lowest one found exactly, among the bytes in use.
       const std::uint32_t x = child_pixels_[p] ^ (pixel * 0x01010101u);
-      std::uint32_t zero = (x - 0x01010101u) & ~x & 0x80808080u;
-      if (count < kInlineChildren) zero &= (1u << (8 * count)) - 1u;
+      const std::uint32_t zero = (x - 0x01010101u) & ~x & kListedBytes[static_cast<std::size_t>(count)];
       if (zero != 0) {
         const int slot = __builtin_ctz(zero) >> 3;
         prefix = static_cast<int>((child_codes_[p] >> (16 * slot)) & 0xFFFF);
@@ -568,9 +575,8 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
       output(prefix);
       if (free_code < 4095) {
         if (count < kInlineChildren) {
-          child_pixels_[p] = (count == 0 ? 0u : child_pixels_[p]) | pixel << (8 * count);
-          child_codes_[p] = (count == 0 ? 0u : child_codes_[p]) |
-                            static_cast<std::uint64_t>(free_code) << (16 * count);
+          child_pixels_[p] |= pixel << (8 * count);
+          child_codes_[p] |= static_cast<std::uint64_t>(free_code) << (16 * count);
           child_count_[p] = static_cast<std::uint8_t>(count + 1);
         } else {
           if (count == kInlineChildren) {
@@ -582,15 +588,17 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
           table_used = true;
         }
         last_child_[p] = pixel << 16 | static_cast<std::uint32_t>(free_code);
-        child_count_[static_cast<std::size_t>(free_code)] = 0;  // left from before a clear
+        // The new code's own lists start empty (they may hold what came before a clear).
+        child_count_[static_cast<std::size_t>(free_code)] = 0;
+        child_pixels_[static_cast<std::size_t>(free_code)] = 0;
+        child_codes_[static_cast<std::size_t>(free_code)] = 0;
         last_child_[static_cast<std::size_t>(free_code)] = kNoChild;
         ++free_code;
       } else {
         output(clear_code);
         if (table_used) table_.Clear();
         table_used = false;
-        std::fill(child_count_.begin(), child_count_.begin() + clear_code, 0);
-        std::fill(last_child_.begin(), last_child_.begin() + clear_code, kNoChild);
+        ClearRoots(clear_code);
         free_code = clear_code + 2;
       }
       prefix = static_cast<int>(pixel);
