@@ -140,13 +140,13 @@ std::uint32_t TColorQuantizer::PathOf(int r, int g, int b) {
   // Most colours find their whole path made already: follow it here, and leave making
   // nodes (and filling the start table) to Descend.
   const std::uint32_t path = PathOf(r, g, b);
-  const StartNode& start = start_[path >> (24 - 3 * kStartLevels)];
   auto add = [&](TOctreeNode& node) {
     node.pixel_count += count;
     node.red_sum += static_cast<std::uint64_t>(r) * count;
     node.green_sum += static_cast<std::uint64_t>(g) * count;
     node.blue_sum += static_cast<std::uint64_t>(b) * count;
   };
+  const StartNode& start = start_[path >> (24 - 3 * kStartLevels)];
   if (start.generation == generation_) {
     TOctreeNode* nodes = nodes_.data();
     TOctreeLink link = start.node;
@@ -197,8 +197,12 @@ void TColorQuantizer::AddPicture(const Picture& picture) {
   while (p < end) {
     const std::uint8_t b = p[0], g = p[1], r = p[2];
     const std::uint8_t* q = p + 3;
-    while (q < end && q[0] == b && q[1] == g && q[2] == r) q += 3;
-    InsertColour(r, g, b, static_cast<std::uint32_t>((q - p) / 3));
+    std::uint32_t count = 1;
+    while (q < end && q[0] == b && q[1] == g && q[2] == r) {
+      q += 3;
+      ++count;
+    }
+    InsertColour(r, g, b, count);
     p = q;
   }
 }
