@@ -1,7 +1,16 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "codecs/error.h"
 #include "codecs/file_io.h"
@@ -118,21 +127,33 @@ void ExpandRle(std::string_view data, bool four_bit, int width, const RowOrder& 
   }
 }
 
-}  // namespace
+// Everything a file says before its pixel rows.
+struct BmpHeader {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+  bool top_down = false;
+  std::uint32_t bpp = 0;
+  std::uint32_t compression = kRgb;
+  std::uint32_t masks[3] = {0, 0, 0};
+  std::vector<Colour> palette;  // indexed pictures only
+  std::uint64_t pixel_start = 0;
+  std::uint32_t image_size = 0;  // as the header gives it (run-length data)
+};
 
-DecodedPicture ReadBmp(std::string_view bytes) { return ReadBmp(bytes, kMaxPicturePixels); }
-
-DecodedPicture ReadBmp(std::string_view bytes, std::int64_t max_pixels) {
-  DecodedPicture out;
-  // An empty file reads as an empty picture: templates saved without a picture are stored so.
-  if (bytes.empty()) return out;
-  if (bytes.size() < 14 + 4 || bytes[0] != 'B' || bytes[1] != 'M') Invalid();
+// Reads the header from `bytes`, the start of a file of `file_size` bytes (or all of it).
+// Throws Error for a header that is not valid; returns false when the start given ends
+// before the header does, which the whole file never does.
+bool ParseBmpHeader(std::string_view bytes, std::uint64_t file_size, std::int64_t max_pixels,
+                    BmpHeader& header) {
+  const auto holds = [&](std::uint64_t end) { return end <= bytes.size(); };
+  if (file_size < 14 + 4 || !holds(14 + 4) || bytes[0] != 'B' || bytes[1] != 'M') Invalid();
   const std::uint32_t data_offset = Get32(bytes, 10);
 
   const std::uint32_t header_size = Get32(bytes, 14);
   const bool core = header_size == 12;
   if (!core && header_size < 40) Invalid();
-  if (14 + static_cast<std::uint64_t>(header_size) > bytes.size()) Invalid();
+  if (14 + static_cast<std::uint64_t>(header_size) > file_size) Invalid();
+  if (!holds(14 + static_cast<std::uint64_t>(header_size))) return false;
 
   std::int64_t width = 0;
   std::int64_t height = 0;
@@ -151,6 +172,7 @@ DecodedPicture ReadBmp(std::string_view bytes, std::int64_t max_pixels) {
     planes = Get16(bytes, 26);
     bpp = Get16(bytes, 28);
     compression = Get32(bytes, 30);
+    header.image_size = Get32(bytes, 34);
     colours_used = Get32(bytes, 46);
   }
   if (planes != 1) Invalid();
@@ -170,9 +192,10 @@ DecodedPicture ReadBmp(std::string_view bytes, std::int64_t max_pixels) {
   // The colour masks sit right after the first 40 bytes of the header: after a 40-byte header
   // they follow it, in the larger headers they are its next fields.
   std::uint64_t table_start = 14 + static_cast<std::uint64_t>(header_size);
-  std::uint32_t masks[3] = {0, 0, 0};
+  std::uint32_t* masks = header.masks;
   if (compression == kBitFields) {
-    if (14 + 40 + 12 > bytes.size()) Invalid();
+    if (14 + 40 + 12 > file_size) Invalid();
+    if (!holds(14 + 40 + 12)) return false;
     for (int i = 0; i < 3; ++i) masks[i] = Get32(bytes, 14 + 40 + 4 * i);
     if (header_size == 40) table_start += 12;
   } else if (bpp == 16) {
@@ -191,26 +214,56 @@ DecodedPicture ReadBmp(std::string_view bytes, std::int64_t max_pixels) {
   // indices past it read as black.
   const bool count_unsure = bpp > 8 || colours_used == 0 || colours_used > (1u << bpp);
   if (count_unsure && data_offset >= table_start && data_offset < table_end &&
-      data_offset < bytes.size()) {
+      data_offset < file_size) {
     table_entries = (data_offset - table_start) / entry_size;
     table_end = table_start + table_entries * entry_size;
   }
-  if (table_end > bytes.size()) Invalid();
+  if (table_end > file_size) Invalid();
   if (bpp <= 8) {
     const std::uint64_t kept = std::min<std::uint64_t>(table_entries, std::uint64_t{1} << bpp);
-    out.palette.resize(static_cast<std::size_t>(kept));
+    if (!holds(table_start + kept * entry_size)) return false;
+    header.palette.resize(static_cast<std::size_t>(kept));
     for (std::size_t i = 0; i < kept; ++i) {
       const std::size_t at = static_cast<std::size_t>(table_start + i * entry_size);
-      out.palette[i] = MakeColour(static_cast<std::uint8_t>(bytes[at + 2]),
-                                  static_cast<std::uint8_t>(bytes[at + 1]),
-                                  static_cast<std::uint8_t>(bytes[at]));
+      header.palette[i] = MakeColour(static_cast<std::uint8_t>(bytes[at + 2]),
+                                     static_cast<std::uint8_t>(bytes[at + 1]),
+                                     static_cast<std::uint8_t>(bytes[at]));
     }
   }
 
   // Writers that leave a gap after the colour table say where the rows start.
-  std::uint64_t pixel_start = table_end;
-  if (data_offset >= table_end && data_offset < bytes.size()) pixel_start = data_offset;
-  std::string_view data = bytes.substr(static_cast<std::size_t>(pixel_start));
+  header.pixel_start = table_end;
+  if (data_offset >= table_end && data_offset < file_size) header.pixel_start = data_offset;
+  header.width = width;
+  header.height = height;
+  header.top_down = top_down;
+  header.bpp = bpp;
+  header.compression = compression;
+  return true;
+}
+
+// The bytes of one stored row.
+std::uint64_t RowSize(const BmpHeader& header) {
+  return ((static_cast<std::uint64_t>(header.width) * header.bpp + 31) / 32) * 4;
+}
+
+}  // namespace
+
+DecodedPicture ReadBmp(std::string_view bytes) { return ReadBmp(bytes, kMaxPicturePixels); }
+
+DecodedPicture ReadBmp(std::string_view bytes, std::int64_t max_pixels) {
+  DecodedPicture out;
+  // An empty file reads as an empty picture: templates saved without a picture are stored so.
+  if (bytes.empty()) return out;
+  BmpHeader header;
+  ParseBmpHeader(bytes, bytes.size(), max_pixels, header);
+  const std::int64_t width = header.width;
+  const std::int64_t height = header.height;
+  const std::uint32_t bpp = header.bpp;
+  const std::uint32_t compression = header.compression;
+  const std::uint32_t* masks = header.masks;
+  out.palette = std::move(header.palette);
+  std::string_view data = bytes.substr(static_cast<std::size_t>(header.pixel_start));
 
   out.bitsPerPixel = static_cast<int>(bpp);
   // A picture without area is empty whatever its other side claims, so that no one walks
@@ -218,19 +271,19 @@ DecodedPicture ReadBmp(std::string_view bytes, std::int64_t max_pixels) {
   if (width == 0 || height == 0) return out;
   out.width = static_cast<int>(width);
   out.height = static_cast<int>(height);
-  const RowOrder order{out.height, top_down};
+  const RowOrder order{out.height, header.top_down};
   const std::size_t w = static_cast<std::size_t>(width);
   const std::size_t h = static_cast<std::size_t>(height);
 
   if (compression == kRle8 || compression == kRle4) {
-    const std::uint32_t image_size = Get32(bytes, 34);
+    const std::uint32_t image_size = header.image_size;
     if (image_size != 0 && image_size < data.size()) data = data.substr(0, image_size);
     out.indices.assign(w * h, 0);
     ExpandRle(data, compression == kRle4, out.width, order, out.indices.data());
     return out;
   }
 
-  const std::uint64_t row_size = ((static_cast<std::uint64_t>(width) * bpp + 31) / 32) * 4;
+  const std::uint64_t row_size = RowSize(header);
   // Rows that the file does not hold make the picture unreadable, like a wrong header.
   if (row_size * h > data.size()) Invalid();
 
@@ -282,7 +335,96 @@ DecodedPicture ReadBmp(std::string_view bytes, std::int64_t max_pixels) {
   return out;
 }
 
+namespace {
+
+// A descriptor that closes itself.
+class OpenFile {
+ public:
+  explicit OpenFile(const std::filesystem::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ~OpenFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Reads the parts from `offset` on, in order; false unless every byte came.
+bool ReadParts(int fd, std::uint64_t offset, std::vector<iovec>& parts) {
+  std::size_t next = 0;
+  while (next < parts.size()) {
+    const int count = static_cast<int>(std::min<std::size_t>(parts.size() - next, IOV_MAX));
+    const ssize_t n = ::preadv(fd, parts.data() + next, count, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    offset += static_cast<std::uint64_t>(n);
+    // Past the parts read whole; a part read in part goes again from where it stopped.
+    for (std::size_t left = static_cast<std::size_t>(n); left > 0;) {
+      iovec& part = parts[next];
+      const std::size_t took = std::min(left, part.iov_len);
+      part.iov_base = static_cast<char*>(part.iov_base) + took;
+      part.iov_len -= took;
+      left -= took;
+      if (part.iov_len == 0) ++next;
+    }
+  }
+  return true;
+}
+
+// Large 24-bit pictures are read from the file straight into their rows, without holding
+// the file's bytes as well; an empty result means the file is read whole instead (another
+// kind of file, or one that changed while it was read), which gives the same picture and
+// every error as it would.
+constexpr std::uint64_t kStreamedBytes = 256 * 1024;
+constexpr std::size_t kHeadBytes = 64 * 1024;
+
+std::optional<DecodedPicture> ReadBmpRows(const std::filesystem::path& path) {
+  const OpenFile file(path);
+  struct stat info {};
+  if (file.fd() < 0 || ::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  const std::uint64_t file_size = static_cast<std::uint64_t>(info.st_size);
+  if (file_size < kStreamedBytes) return std::nullopt;
+  std::string head(kHeadBytes, '\0');
+  const ssize_t got = ::pread(file.fd(), head.data(), head.size(), 0);
+  if (got <= 0) return std::nullopt;
+  head.resize(static_cast<std::size_t>(got));
+  BmpHeader header;
+  if (!ParseBmpHeader(head, file_size, kMaxPicturePixels, header)) return std::nullopt;
+  const std::uint64_t row_size = RowSize(header);
+  const bool rows_whole =
+      row_size * static_cast<std::uint64_t>(header.height) <= file_size - header.pixel_start;
+  if (header.bpp != 24 || header.compression != kRgb || header.width == 0 || header.height == 0 ||
+      !rows_whole) {
+    return std::nullopt;
+  }
+
+  DecodedPicture out;
+  out.bitsPerPixel = 24;
+  out.width = static_cast<int>(header.width);
+  out.height = static_cast<int>(header.height);
+  out.pixels = Picture(out.width, out.height);
+  // Each stored row into its row of the picture, its padding into a scrap.
+  const RowOrder order{out.height, header.top_down};
+  const std::size_t pixels_bytes = out.pixels.Stride();
+  const std::size_t padding = static_cast<std::size_t>(row_size) - pixels_bytes;
+  char scrap[4];
+  std::vector<iovec> parts;
+  parts.reserve(static_cast<std::size_t>(out.height) * (padding ? 2 : 1));
+  for (int r = 0; r < out.height; ++r) {
+    parts.push_back({out.pixels.Row(order.Target(r)), pixels_bytes});
+    if (padding) parts.push_back({scrap, padding});
+  }
+  if (!ReadParts(file.fd(), header.pixel_start, parts)) return std::nullopt;
+  return out;
+}
+
+}  // namespace
+
 DecodedPicture ReadBmpFile(const std::filesystem::path& path) {
+  if (std::optional<DecodedPicture> rows = ReadBmpRows(path)) return std::move(*rows);
   return ReadBmp(ReadWholeFile(path));
 }
 

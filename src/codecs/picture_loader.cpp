@@ -72,13 +72,18 @@ Decoder DecoderFor(const std::filesystem::path& path) {
   throw Error("Unknown picture file extension (." + extension + ")");
 }
 
-DecodedPicture Decode(Decoder decode, std::string_view bytes, const std::filesystem::path& path) {
+// The decoders know only bytes; the user needs to know which file it was.
+template <typename Read>
+DecodedPicture Named(const Read& read, const std::filesystem::path& path) {
   try {
-    return decode(bytes);
+    return read();
   } catch (const Error& e) {
-    // The decoders know only bytes; the user needs to know which file it was.
     throw Error(WithFileName(e.what(), path));
   }
+}
+
+DecodedPicture Decode(Decoder decode, std::string_view bytes, const std::filesystem::path& path) {
+  return Named([&] { return decode(bytes); }, path);
 }
 
 }  // namespace
@@ -89,6 +94,8 @@ DecodedPicture DecodePicture(std::string_view bytes, const std::filesystem::path
 
 DecodedPicture LoadPicture(const std::filesystem::path& path) {
   const Decoder decode = DecoderFor(path);
+  // A BMP file is read by parts where it can be, which spares holding a large one twice.
+  if (decode == static_cast<Decoder>(ReadBmp)) return Named([&] { return ReadBmpFile(path); }, path);
   return Decode(decode, ReadWholeFile(path), path);
 }
 

@@ -231,6 +231,42 @@ TEST(BmpReader, RefusesDamagedFilesWithItsMessage) {
   EXPECT_EQ(ErrorOf([&] { ReadBmp(good.substr(0, good.size() - 1)); }), invalid);
 }
 
+// Large 24-bit files are read from the file into the rows; whatever their layout, the
+// picture and the errors are those of the bytes read whole.
+TEST(BmpReader, LargeFileReadByPartsIsTheFileReadWhole) {
+  test::TempDir dir;
+  const std::string rows_up = EncodeBmp24(test::PhotoLikePicture(1001, 100));  // rows padded
+  std::string rows_down = rows_up;
+  rows_down[25] = '\xFF';  // height -100: the same rows read top-down
+  rows_down[22] = static_cast<char>(-100 & 0xFF);
+  rows_down[23] = rows_down[24] = '\xFF';
+  const std::string even = EncodeBmp24(test::PhotoLikePicture(1000, 100));  // no padding
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"bottom-up", rows_up},
+      {"top-down", rows_down},
+      {"unpadded", even},
+      {"one byte short", even.substr(0, even.size() - 1)},
+      {"rows after a gap", MakeBmp(1000, 100, 24, 0, std::string(16, '\0'), even.substr(54))},
+  };
+  for (const auto& c : cases) {
+    const std::filesystem::path file = dir.path() / "big.bmp";
+    WriteWholeFile(c.bytes, file);
+    std::string want_error = "(no error)";
+    Picture want;
+    try {
+      want = ToPicture24(ReadBmp(c.bytes));
+    } catch (const Error& e) {
+      want_error = e.what();
+    }
+    Picture got;
+    EXPECT_EQ(ErrorOf([&] { got = ToPicture24(ReadBmpFile(file)); }), want_error) << c.name;
+    EXPECT_TRUE(got == want) << c.name;
+  }
+}
+
 TEST(BmpReader, ShortColourTableEndsAtTheDataOffset) {
   // Files that store only the colours they use, with no count (or an impossible one) and
   // the rows right after those colours: the entries before the data offset are the table,
