@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <random>
+#include <utility>
 
 #include "codecs/error.h"
 
@@ -134,6 +135,62 @@ void WriteWholeFile(std::string_view bytes, const std::filesystem::path& path, C
   // A folder in the target's place refuses the rename (EISDIR); the scratch file goes.
   if (std::rename(scratch.c_str(), path.c_str()) != 0) fail(errno);
   file.Keep();
+}
+
+namespace {
+
+// Writes all the bytes; false on an error.
+bool WriteAll(int fd, std::string_view bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+StagedFile::StagedFile(std::string bytes, std::filesystem::path path)
+    : bytes_(std::move(bytes)), path_(std::move(path)) {
+  const std::filesystem::path folder = path_.has_parent_path() ? path_.parent_path() : ".";
+  fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd_ >= 0 && !WriteAll(fd_, bytes_)) Close();
+}
+
+StagedFile::~StagedFile() { Close(); }
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : bytes_(std::move(other.bytes_)), path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)) {}
+
+StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    bytes_ = std::move(other.bytes_);
+    path_ = std::move(other.path_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+void StagedFile::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+void StagedFile::Commit(CreateFailure style) {
+  if (fd_ >= 0) {
+    // The unnamed file gets its name only where none is taken yet, in one step.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    const bool named = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path_.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    Close();
+    if (named) return;
+  }
+  WriteWholeFile(bytes_, path_, style);
 }
 
 }  // namespace corvanti

@@ -23,6 +23,33 @@ enum class CreateFailure {
 void WriteWholeFile(std::string_view bytes, const std::filesystem::path& path,
                     CreateFailure style = CreateFailure::kIoError);
 
+// A file's bytes written ahead into a file of the target's folder that has no name yet, so
+// that the writing can be done on any thread while the names are given in their order.
+// Until Commit nothing is in the folder, and a file never committed leaves nothing behind.
+class StagedFile {
+ public:
+  StagedFile() = default;
+  // Never fails: where no unnamed file can be made, Commit writes the bytes itself.
+  StagedFile(std::string bytes, std::filesystem::path path);
+  ~StagedFile();
+  StagedFile(StagedFile&& other) noexcept;
+  StagedFile& operator=(StagedFile&& other) noexcept;
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  // Gives the file its name. A target that is there already (it is replaced as
+  // WriteWholeFile replaces it), and any failure, go the way of WriteWholeFile, with its
+  // errors and messages.
+  void Commit(CreateFailure style);
+
+ private:
+  void Close();
+
+  std::string bytes_;
+  std::filesystem::path path_;
+  int fd_ = -1;
+};
+
 // The runtime's text for a system error code, as file errors report it.
 std::string IoErrorMessage(int error_code);
 

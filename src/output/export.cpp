@@ -81,10 +81,10 @@ void ExportPicturesAndHtml(Design& design, const std::filesystem::path& path) {
   const GifTransparency strips =
       design.tbg ? GifTransparency::kTopLeftIndex : GifTransparency::kNone;
 
-  // Every file goes through a write beside its target and a rename, so a failure leaves
-  // the files written before it whole and nothing torn. The whole stack first, then the
-  // normal buttons and the mouse-over ones; the buttons are encoded on a second thread
-  // while this one writes.
+  // No file is ever seen torn: each is written under no name and then named (an existing
+  // one is replaced by a rename). The whole stack first, then the normal buttons and the
+  // mouse-over ones; the buttons are encoded and written ahead on a second thread, and
+  // this one names them in their order.
   auto button = [&](int i) {
     return i < n ? std::pair(&design.Image2, i + 1) : std::pair(&design.Image8, i - n + 1);
   };
@@ -92,14 +92,11 @@ void ExportPicturesAndHtml(Design& design, const std::filesystem::path& path) {
       2 * n,
       [&](int i) {
         const auto [stack, k] = button(i);
-        return EncodeGif(Strip(*stack, k, w, h), strips);
-      },
-      [&](int i, std::string& bytes) {
-        const auto [stack, k] = button(i);
         const std::string suffix = stack == &design.Image2 ? ".gif" : "_mouseover.gif";
-        WriteWholeFile(bytes, WithSuffix(path, "_" + std::to_string(k) + suffix),
-                       CreateFailure::kCannotCreate);
+        return StagedFile(EncodeGif(Strip(*stack, k, w, h), strips),
+                          WithSuffix(path, "_" + std::to_string(k) + suffix));
       },
+      [&](int, StagedFile& file) { file.Commit(CreateFailure::kCannotCreate); },
       [&] { WriteGifFile(design.Image2, path, whole); });
 
   const std::string page_template = ReadWholeFile(design.exeFolder / "script.txt");

@@ -93,19 +93,17 @@ void WritePictures(const Design& drawn, const std::filesystem::path& page, const
   std::optional<Colour> key;
   // The previews make the bottom-left colour transparent; so does the page.
   if (drawn.tbg && !drawn.Image2.Empty()) key = drawn.Image2.Pixel(0, drawn.Image2.Height() - 1);
-  // Button k's picture, then its mouse-over picture, k = 1 .. n: compressed on a second
-  // thread while this one writes them in that order.
+  // Button k's picture, then its mouse-over picture, k = 1 .. n: compressed and written
+  // ahead on a second thread, named on this one in that order.
   const std::string hover = std::string("_hover") + suffix;
   EncodeAheadAndWrite(
       2 * n,
       [&](int i) {
-        return EncodePng(Strip(i % 2 ? drawn.Image8 : drawn.Image2, i / 2 + 1, w, h), key);
-      },
-      [&](int i, std::string& bytes) {
         const int k = i / 2 + 1;
-        WriteWholeFile(bytes, Beside(page, names.Picture(k, i % 2 ? hover.c_str() : suffix)),
-                       CreateFailure::kCannotCreate);
+        return StagedFile(EncodePng(Strip(i % 2 ? drawn.Image8 : drawn.Image2, k, w, h), key),
+                          Beside(page, names.Picture(k, i % 2 ? hover.c_str() : suffix)));
       },
+      [&](int, StagedFile& file) { file.Commit(CreateFailure::kCannotCreate); },
       [] {});
 }
 

@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "codecs/bmp_writer.h"
 #include "codecs/error.h"
 #include "codecs/file_io.h"
@@ -11,6 +15,7 @@
 namespace corvanti {
 namespace {
 
+using test::ErrorOf;
 using test::TempDir;
 
 TEST(Picture, SizeCapIsCheckedBeforeAllocation) {
@@ -98,6 +103,31 @@ TEST(FileIo, ReadOnlyTargetIsNotReplaced) {
   ::chmod((dir / "ro.gif").c_str(), 0444);
   EXPECT_THROW(WriteWholeFile("new", dir / "ro.gif", CreateFailure::kCannotCreate), Error);
   EXPECT_EQ(ReadWholeFile(dir / "ro.gif"), "keep");
+}
+
+// A staged file is in the folder only once committed, whole; an existing target is
+// replaced, and a failure reads as WriteWholeFile's.
+TEST(FileIo, StagedFileAppearsOnlyWhenCommitted) {
+  TempDir dir;
+  auto names = [&] {
+    std::vector<std::string> found;
+    for (auto& e : std::filesystem::directory_iterator(dir.path())) found.push_back(e.path().filename());
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  { StagedFile dropped("never", dir / "dropped.gif"); }
+  StagedFile fresh("fresh", dir / "new.gif");
+  StagedFile again("second", dir / "old.gif");
+  WriteWholeFile("first", dir / "old.gif");
+  EXPECT_EQ(names(), std::vector<std::string>{"old.gif"});
+  fresh.Commit(CreateFailure::kCannotCreate);
+  again.Commit(CreateFailure::kCannotCreate);
+  EXPECT_EQ(names(), (std::vector<std::string>{"new.gif", "old.gif"}));
+  EXPECT_EQ(ReadWholeFile(dir / "new.gif"), "fresh");
+  EXPECT_EQ(ReadWholeFile(dir / "old.gif"), "second");
+  StagedFile lost("x", dir / "no-such-folder" / "b.gif");
+  EXPECT_EQ(ErrorOf([&] { lost.Commit(CreateFailure::kCannotCreate); }),
+            "Cannot create file " + (dir / "no-such-folder" / "b.gif").string());
 }
 
 TEST(BmpWriter, WritesWhatAnIndependentReaderSees) {

@@ -20,6 +20,8 @@
 namespace corvanti {
 namespace {
 
+using test::ErrorOf;
+
 std::filesystem::path Corpus(const std::string& name) { return test::TestDataDir() / "codecs" / name; }
 
 std::string CorpusBytes(const std::string& name) { return ReadWholeFile(Corpus(name)); }
@@ -68,15 +70,6 @@ Picture ReadPnm(const std::string& name) {
   }
   EXPECT_TRUE(in.good()) << name;
   return p;
-}
-
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
 }
 
 // ---------------------------------------------------------------------------------------

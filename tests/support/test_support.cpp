@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <random>
 
+#include "codecs/error.h"
+
 namespace corvanti::test {
 
 TempDir::TempDir() {
@@ -53,6 +55,15 @@ Picture PhotoLikePicture(int width, int height, unsigned seed) {
     }
   }
   return p;
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
 }
 
 std::filesystem::path TestDataDir() { return CORVANTI_TEST_DATA; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "codecs/picture.h"
@@ -28,6 +29,9 @@ void EnsureGuiApplication();
 Picture SolidPicture(int width, int height, Colour colour);
 // Smooth gradients with some noise, many distinct colours.
 Picture PhotoLikePicture(int width, int height, unsigned seed = 1);
+
+// The message of the Error the action throws, or "(no error)".
+std::string ErrorOf(const std::function<void()>& action);
 
 std::filesystem::path TestDataDir();  // tests/data
 std::filesystem::path SourceDir();    // the repository

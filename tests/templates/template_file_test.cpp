@@ -12,6 +12,8 @@
 namespace corvanti {
 namespace {
 
+using test::ErrorOf;
+
 namespace fs = std::filesystem;
 using test::PhotoLikePicture;
 using test::SolidPicture;
@@ -54,15 +56,6 @@ std::string Embedded(const std::string& settings, const std::string& master,
 }
 
 const std::string kInside = Element("Button1-Openfile", "InsideXMLFile");
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 TEST(TemplateSettingsText, DefaultDesignGivesTheDocumentedBytes) {
   Design d;
