@@ -156,7 +156,10 @@ bool WriteAll(int fd, std::string_view bytes) {
 }  // namespace
 
 StagedFile::StagedFile(std::string bytes, std::filesystem::path path)
-    : bytes_(std::move(bytes)), path_(std::move(path)) {
+    : bytes_(std::move(bytes)), path_(std::move(path)) {}
+
+void StagedFile::Stage() {
+  if (fd_ >= 0) return;
   const std::filesystem::path folder = path_.has_parent_path() ? path_.parent_path() : ".";
   fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (fd_ >= 0 && !WriteAll(fd_, bytes_)) Close();

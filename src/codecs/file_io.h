@@ -29,7 +29,6 @@ void WriteWholeFile(std::string_view bytes, const std::filesystem::path& path,
 class StagedFile {
  public:
   StagedFile() = default;
-  // Never fails: where no unnamed file can be made, Commit writes the bytes itself.
   StagedFile(std::string bytes, std::filesystem::path path);
   ~StagedFile();
   StagedFile(StagedFile&& other) noexcept;
@@ -37,6 +36,9 @@ class StagedFile {
   StagedFile(const StagedFile&) = delete;
   StagedFile& operator=(const StagedFile&) = delete;
 
+  // Writes the bytes into a file without a name (it stays open until Commit). Never
+  // fails: where no such file can be made, Commit writes the bytes itself.
+  void Stage();
   // Gives the file its name. A target that is there already (it is replaced as
   // WriteWholeFile replaces it), and any failure, go the way of WriteWholeFile, with its
   // errors and messages.

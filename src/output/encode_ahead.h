@@ -1,6 +1,6 @@
 #pragma once
 
-#include <atomic>
+#include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -11,56 +11,88 @@
 
 namespace corvanti {
 
-// An export's files, made on a second thread while this one writes them: make(i) runs for
-// i = 0 .. count-1 on the helper thread (and on this one too, whenever the file it is to
-// write next is not ready), and write(i, made) on this thread, in order, as soon as file i
-// is ready. `meanwhile` runs here first, while the helper starts. The helper keeps at most
-// kMadeAhead files ready beyond the one being written (each may hold an open file). The
-// files and their order are those of a plain loop: a failure (a make's, a write's or
-// meanwhile's) stops the run there, every file before it is written and none after, and
-// the exception comes out of this call.
-template <typename Make, typename Write, typename Meanwhile>
-void EncodeAheadAndWrite(int count, const Make& make, const Write& write, const Meanwhile& meanwhile) {
-  constexpr int kMadeAhead = 64;
+// An export's files, made on a second thread while this one writes them. Each file goes
+// through three steps: make(i) (encode it; at most kMadeAhead ahead of the one being
+// written, which bounds the memory they hold), stage(i, made) (put it on disk under no
+// name; each staged file holds an open file, so at most kStagedAhead ahead) and
+// write(i, made) (name it). The helper thread makes and
+// stages ahead; this thread writes the files in order, and makes or stages one itself
+// whenever the file it is to write next is not ready. `meanwhile` runs here first, while
+// the helper starts. The files and their order are those of a plain loop: a failure (of
+// any step, or of meanwhile) stops the run there, every file before it is written and none
+// after, and the exception comes out of this call.
+template <typename Make, typename Stage, typename Write, typename Meanwhile>
+void EncodeAheadAndWrite(int count, const Make& make, const Stage& stage, const Write& write,
+                         const Meanwhile& meanwhile) {
+  constexpr int kMadeAhead = 1024;
+  constexpr int kStagedAhead = 64;
   using Made = decltype(make(0));
+  enum class State { kWaiting, kMaking, kMade, kStaging, kReady, kFailed };
   struct Slot {
+    State state = State::kWaiting;
     std::optional<Made> made;
     std::exception_ptr failure;
-    bool done = false;
   };
   std::vector<Slot> slots(static_cast<std::size_t>(count));
   std::mutex mutex;
   std::condition_variable changed;
-  std::atomic<int> next{0};  // the next file nobody is making yet
-  int writing = 0;           // the file this thread writes next (under the mutex)
-  bool stop = false;         // under the mutex
+  // Under the mutex: the next file nobody is making, the file this thread writes next, and
+  // whether the helper is to stop.
+  int next_to_make = 0;
+  int writing = 0;
+  bool stop = false;
 
-  // Takes the next file nobody is making and makes it; false when there is none.
-  auto make_next = [&] {
-    const int i = next.fetch_add(1);
-    if (i >= count) return false;
-    Slot slot;
+  // Makes or stages file i outside the lock (entered and left holding it).
+  auto run = [&](std::unique_lock<std::mutex>& lock, int i, bool staging) {
+    Slot& slot = slots[static_cast<std::size_t>(i)];
+    slot.state = staging ? State::kStaging : State::kMaking;
+    lock.unlock();
+    std::optional<Made> made;
+    std::exception_ptr failure;
     try {
-      slot.made.emplace(make(i));
+      if (staging) {
+        stage(i, *slot.made);
+      } else {
+        made.emplace(make(i));
+      }
     } catch (...) {
-      slot.failure = std::current_exception();
+      failure = std::current_exception();
     }
-    slot.done = true;
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      slots[static_cast<std::size_t>(i)] = std::move(slot);
+    lock.lock();
+    if (failure) {
+      slot.failure = failure;
+      slot.state = State::kFailed;
+    } else {
+      if (!staging) slot.made = std::move(made);
+      slot.state = staging ? State::kReady : State::kMade;
     }
     changed.notify_all();
-    return true;
   };
+
   std::thread helper([&] {
+    std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-      {
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [&] { return stop || next.load() < writing + kMadeAhead; });
-        if (stop) return;
-      }
-      if (!make_next()) return;
+      int task = -1;
+      bool staging = false;
+      changed.wait(lock, [&] {
+        if (stop || writing >= count) return true;
+        // Staging comes first: the earliest made file the window reaches.
+        const int window_end = std::min(count, writing + kStagedAhead);
+        for (int j = writing; j < window_end; ++j) {
+          if (slots[static_cast<std::size_t>(j)].state == State::kMade) {
+            task = j;
+            staging = true;
+            return true;
+          }
+        }
+        if (next_to_make < count && next_to_make < writing + kMadeAhead) {
+          task = next_to_make++;
+          return true;
+        }
+        return false;  // until the windows move on
+      });
+      if (task < 0) return;
+      run(lock, task, staging);
     }
   });
   auto finish = [&] {
@@ -77,25 +109,23 @@ void EncodeAheadAndWrite(int count, const Make& make, const Write& write, const 
     for (int i = 0; i < count; ++i) {
       Slot& slot = slots[static_cast<std::size_t>(i)];
       std::unique_lock<std::mutex> lock(mutex);
-      while (!slot.done) {
-        // Not ready: help with the files after it rather than wait, unless all are taken.
-        lock.unlock();
-        if (!make_next()) {
-          lock.lock();
-          changed.wait(lock, [&] { return slot.done; });
+      // Not ready: stage it, or help make the files after it, rather than wait.
+      while (slot.state != State::kReady && slot.state != State::kFailed) {
+        if (slot.state == State::kMade) {
+          run(lock, i, true);
+        } else if (next_to_make < count) {
+          run(lock, next_to_make++, false);
         } else {
-          lock.lock();
+          changed.wait(lock);
         }
       }
       if (slot.failure) std::rethrow_exception(slot.failure);
       Made made = std::move(*slot.made);
       slot.made.reset();
-      lock.unlock();
-      write(i, made);
-      lock.lock();
       writing = i + 1;
       lock.unlock();
       changed.notify_all();
+      write(i, made);
     }
   } catch (...) {
     finish();

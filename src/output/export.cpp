@@ -96,7 +96,8 @@ void ExportPicturesAndHtml(Design& design, const std::filesystem::path& path) {
         return StagedFile(EncodeGif(Strip(*stack, k, w, h), strips),
                           WithSuffix(path, "_" + std::to_string(k) + suffix));
       },
-      [&](int, StagedFile& file) { file.Commit(CreateFailure::kCannotCreate); },
+      [](int, StagedFile& file) { file.Stage(); },
+      [](int, StagedFile& file) { file.Commit(CreateFailure::kCannotCreate); },
       [&] { WriteGifFile(design.Image2, path, whole); });
 
   const std::string page_template = ReadWholeFile(design.exeFolder / "script.txt");

@@ -103,7 +103,8 @@ void WritePictures(const Design& drawn, const std::filesystem::path& page, const
         return StagedFile(EncodePng(Strip(i % 2 ? drawn.Image8 : drawn.Image2, k, w, h), key),
                           Beside(page, names.Picture(k, i % 2 ? hover.c_str() : suffix)));
       },
-      [&](int, StagedFile& file) { file.Commit(CreateFailure::kCannotCreate); },
+      [](int, StagedFile& file) { file.Stage(); },
+      [](int, StagedFile& file) { file.Commit(CreateFailure::kCannotCreate); },
       [] {});
 }
 

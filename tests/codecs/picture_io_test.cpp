@@ -115,9 +115,14 @@ TEST(FileIo, StagedFileAppearsOnlyWhenCommitted) {
     std::sort(found.begin(), found.end());
     return found;
   };
-  { StagedFile dropped("never", dir / "dropped.gif"); }
+  {
+    StagedFile dropped("never", dir / "dropped.gif");
+    dropped.Stage();
+  }
   StagedFile fresh("fresh", dir / "new.gif");
   StagedFile again("second", dir / "old.gif");
+  fresh.Stage();
+  again.Stage();
   WriteWholeFile("first", dir / "old.gif");
   EXPECT_EQ(names(), std::vector<std::string>{"old.gif"});
   fresh.Commit(CreateFailure::kCannotCreate);
@@ -126,6 +131,7 @@ TEST(FileIo, StagedFileAppearsOnlyWhenCommitted) {
   EXPECT_EQ(ReadWholeFile(dir / "new.gif"), "fresh");
   EXPECT_EQ(ReadWholeFile(dir / "old.gif"), "second");
   StagedFile lost("x", dir / "no-such-folder" / "b.gif");
+  lost.Stage();
   EXPECT_EQ(ErrorOf([&] { lost.Commit(CreateFailure::kCannotCreate); }),
             "Cannot create file " + (dir / "no-such-folder" / "b.gif").string());
 }
