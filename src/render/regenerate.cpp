@@ -1,9 +1,14 @@
 #include "render/regenerate.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "codecs/error.h"
@@ -98,6 +103,75 @@ void CheckRunBudget(int W, int H, std::int64_t N, int zoom) {
   CheckBudget(bytes, W, H, n);
 }
 
+// The steps of a regeneration that a second thread waits for, when it has one: the thread
+// runs the work given to Start, which waits for the steps of this thread it needs. Without
+// a second thread every step is this thread's own and nothing waits.
+class SharedSteps {
+ public:
+  enum Step { kComposed, kFramed, kNormalCaptioned, kStepCount };
+
+  explicit SharedSteps(bool alongside) : alongside_(alongside) {}
+  // Leaving early (an exception) tells the thread to give up at its next wait.
+  ~SharedSteps() { Join(); }
+  SharedSteps(const SharedSteps&) = delete;
+  SharedSteps& operator=(const SharedSteps&) = delete;
+
+  bool Alongside() const { return alongside_; }
+
+  template <typename Work>
+  void Start(Work work) {
+    if (!alongside_) return;
+    thread_ = std::thread([this, work] {
+      try {
+        work(*this);
+      } catch (...) {
+        failure_ = std::current_exception();
+      }
+    });
+  }
+  void Done(Step step) {
+    if (!alongside_) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_[step] = true;
+    }
+    changed_.notify_all();
+  }
+  // False when the run gave up instead.
+  bool WaitFor(Step step) {
+    if (!alongside_) return true;
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return done_[step] || given_up_; });
+    return done_[step];
+  }
+  // Waits for the thread and passes on what it threw.
+  void Finish() {
+    Join();
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  void Join() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      given_up_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  const bool alongside_;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool done_[kStepCount] = {};
+  bool given_up_ = false;
+  std::exception_ptr failure_;
+};
+
+std::atomic<std::int64_t> g_shared_pixels{std::int64_t{1} << 18};
+
 // Background offsets grow with the line number; keep them within int (the compositing
 // moves any offset past the picture back inside it).
 int ClampOffset(std::int64_t value) {
@@ -165,10 +239,8 @@ void Run(Design& design, int scale, bool settings_text) {
       design.Image3.ByteSize() > kKeptMaskBytes) {
     design.Image3 = Picture();
   }
-  const int B0 = BuildTextMask(mask_input, design.Image3, &design.Image3Lines);
-
   // Both stacks carry the buttons (N*H rows, or the bare master when there are no lines)
-  // and one key row below them.
+  // and one key row below them; the mask has as many rows, so this is its size check too.
   const std::int64_t button_rows = N >= 1 ? N * H : H;
   CheckPictureSize(W, button_rows + 1);
   CheckPictureSize(N * W, static_cast<std::int64_t>(H) + 1);
@@ -176,10 +248,23 @@ void Run(Design& design, int scale, bool settings_text) {
   // Every pixel of both stacks and of the strip is written below.
   Picture normal = Reuse(design.Image2, W, stack_rows + 1);
   Picture over = Reuse(design.Image8, W, stack_rows + 1);
+  const int strip_width = static_cast<int>(N * W);
+  Picture strip;
+  int B0 = 0;
+  // The strip is made once the mask is, as a run's memory stays within its budget.
+  auto build_mask = [&] {
+    B0 = BuildTextMask(mask_input, design.Image3, &design.Image3Lines);
+    strip = Reuse(design.Image5, strip_width, H + 1);
+  };
+  // The tool strip: the normal buttons side by side.
+  auto copy_to_strip = [&](int first, int end) {
+    for (int i = first; i < end; ++i) strip.CopyFrom(normal, 0, i * H, W, H, i * W, 0);
+  };
   // The first button's top row as it is before a selection frame covers it: the key
   // colour comes from it, so selecting line 0 does not make the frame's red transparent.
   Picture first_row;
   if (N == 0) {
+    build_mask();
     normal.CopyFrom(source, 0, 0, W, H, 0, 0);
     over.CopyFrom(source, 0, 0, W, H, 0, 0);
   } else {
@@ -205,12 +290,13 @@ void Run(Design& design, int scale, bool settings_text) {
     auto master_copy = [&](Picture& stack, int top) {
       if (button_bytes > 0) std::memcpy(stack.Row(top), source.Data(), button_bytes);
     };
-    for (int i = 0; i < static_cast<int>(N); ++i) {
+    // Lines past the colour table have no colour of their own: they keep the template's.
+    auto line_colour = [&](int i) {
+      return i < kLineColourCount ? design.LineColors[static_cast<std::size_t>(i)]
+                                  : design.frontcolordefault;
+    };
+    auto compose = [&](int i) {
       const int top = i * H;
-      // Lines past the colour table have no colour of their own: they keep the template's.
-      const Colour line_colour = i < kLineColourCount
-                                     ? design.LineColors[static_cast<std::size_t>(i)]
-                                     : design.frontcolordefault;
       if (use_background) {
         std::int64_t x = bgleft;
         std::int64_t y = bgtop;
@@ -225,43 +311,80 @@ void Run(Design& design, int scale, bool settings_text) {
           master_copy(over, top);
         }
       } else {
-        if (line_colour == design.frontcolordefault ||
-            !ComposeColor(normal, top, face, 0, line_colour, source)) {
+        const Colour c = line_colour(i);
+        if (c == design.frontcolordefault || !ComposeColor(normal, top, face, 0, c, source)) {
           master_copy(normal, top);
         }
-        if (!ComposeColor(over, top, face, 50, line_colour, source)) master_copy(over, top);
+        if (!ComposeColor(over, top, face, 50, c, source)) master_copy(over, top);
       }
-      // 999 means "no line": with a thousand lines or more, line 999 is never framed, so
-      // an export (which selects 999) never carries the frame.
-      if (i == design.SelectedLine && i != kNoLineSelected) {
-        if (i == 0 && W > 0 && H > 0) {
-          first_row = Picture(W, 1);
-          first_row.CopyFrom(normal, 0, 0, W, 1, 0, 0);
-        }
-        DrawSelectionFrame(normal, top, W, H);
-        DrawSelectionFrame(over, top, W, H);
-        design.frontcolor = line_colour;
+    };
+    constexpr int kButtonsATurn = 8;
+    std::atomic<int> next_button{0};
+    auto compose_buttons = [&] {
+      for (int first; (first = next_button.fetch_add(kButtonsATurn)) < N;) {
+        const int end = static_cast<int>(std::min<std::int64_t>(N, first + kButtonsATurn));
+        for (int i = first; i < end; ++i) compose(i);
       }
-    }
+    };
+    CaptionStyle style;
+    style.fontx = Scaled(design.fontx.Value(), scale);
+    style.fonty = Scaled(design.fonty.Value(), scale);
+    style.L = Scaled(design.tleft.Value(), scale);
+    style.R = Scaled(design.tright.Value(), scale);
+    style.scale = scale;
+    style.C = design.tt.Value();
+    style.shadowMode = !design.ToolButton7 ? 0 : design.StrongShadow ? 2 : 1;
+    style.shadowColour = design.shadowcolor;
+    style.S = design.shadowcolort.Value();
+    style.fontColour = design.fontcolor;
+    const bool captioned = !design.edit1.empty();
 
-    if (!design.edit1.empty()) {
-      CaptionStyle style;
-      style.fontx = Scaled(design.fontx.Value(), scale);
-      style.fonty = Scaled(design.fonty.Value(), scale);
-      style.B0 = B0;
-      style.L = Scaled(design.tleft.Value(), scale);
-      style.R = Scaled(design.tright.Value(), scale);
-      style.scale = scale;
-      style.C = design.tt.Value();
-      style.shadowMode = !design.ToolButton7 ? 0 : design.StrongShadow ? 2 : 1;
-      style.shadowColour = design.shadowcolor;
-      style.S = design.shadowcolort.Value();
-      style.fontColour = design.fontcolor;
-      DrawCaption(design.Image3, normal, over, style, stack_rows);
+    // A large design shares its work with a second thread: this one draws the mask (it
+    // needs the font engine, which is this thread's) while the other composes buttons,
+    // then both compose; each then blends the caption into one stack (each ends as after
+    // a blend of its own) and copies half of the strip. No pixel is written by both, and
+    // each step reads only what the steps before it finished. A small stack costs less
+    // to draw than a thread to start.
+    SharedSteps shared(N * W * H >= g_shared_pixels.load());
+    shared.Start([&](SharedSteps& steps) {
+      compose_buttons();
+      steps.Done(SharedSteps::kComposed);
+      if (!steps.WaitFor(SharedSteps::kFramed)) return;
+      if (captioned) DrawCaption(design.Image3, over, style, stack_rows);
+      if (!steps.WaitFor(SharedSteps::kNormalCaptioned)) return;
+      copy_to_strip(static_cast<int>(N / 2), static_cast<int>(N));
+    });
+    build_mask();
+    style.B0 = B0;
+    compose_buttons();
+    shared.WaitFor(SharedSteps::kComposed);
+    // 999 means "no line": with a thousand lines or more, line 999 is never framed, so an
+    // export (which selects 999) never carries the frame.
+    const int selected = design.SelectedLine;
+    if (selected >= 0 && selected < N && selected != kNoLineSelected) {
+      const int top = selected * H;
+      if (selected == 0 && W > 0 && H > 0) {
+        first_row = Picture(W, 1);
+        first_row.CopyFrom(normal, 0, 0, W, 1, 0, 0);
+      }
+      DrawSelectionFrame(normal, top, W, H);
+      DrawSelectionFrame(over, top, W, H);
+      design.frontcolor = line_colour(selected);
+    }
+    shared.Done(SharedSteps::kFramed);
+    if (captioned) {
+      if (shared.Alongside()) {
+        DrawCaption(design.Image3, normal, style, stack_rows);
+      } else {
+        DrawCaption(design.Image3, normal, over, style, stack_rows);
+      }
       // Row 0 takes only the text of mask row 0 (no shadow reaches it), so a one-row
       // pass gives exactly the pixel an unframed stack would have.
       if (!first_row.Empty()) DrawCaption(design.Image3, first_row, style, 1);
     }
+    shared.Done(SharedSteps::kNormalCaptioned);
+    copy_to_strip(0, static_cast<int>(shared.Alongside() ? N / 2 : N));
+    shared.Finish();
   }
 
   // The key row: the colour of the first normal button's top-left pixel, which the
@@ -271,19 +394,12 @@ void Run(Design& design, int scale, bool settings_text) {
                                                  : 0;
   FillBlock(normal, 0, stack_rows, W, stack_rows + 1, key);
   FillBlock(over, 0, stack_rows, W, stack_rows + 1, key);
-
-  // The tool strip: the normal buttons side by side.
-  const int strip_width = static_cast<int>(N * W);
-  Picture strip = Reuse(design.Image5, strip_width, H + 1);
   const Colour strip_ground = design.tbg ? key : kPaneWhite;
   if (N == 0) {
     strip.Fill(strip_ground);
   } else {
     // The buttons cover every row but the last, which shows the ground.
     FillBlock(strip, 0, H, strip_width, H + 1, strip_ground);
-  }
-  for (int i = 0; i < static_cast<int>(N); ++i) {
-    strip.CopyFrom(normal, 0, i * H, W, H, i * W, 0);
   }
 
   design.Image2 = std::move(normal);
@@ -296,6 +412,8 @@ void Run(Design& design, int scale, bool settings_text) {
 }  // namespace
 
 void Regenerate(Design& design) { Run(design, 1, true); }
+
+std::int64_t SetSharedRegenerationPixels(std::int64_t pixels) { return g_shared_pixels.exchange(pixels); }
 
 void RegenerateScaled(Design& design, int scale) {
   if (scale < 1) throw Error("The scale of a drawing must be at least 1, not " + std::to_string(scale));

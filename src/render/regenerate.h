@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "design/design.h"
 
 namespace corvanti {
@@ -15,6 +17,11 @@ void Regenerate(Design& design);
 // background picture and its offsets scaled. Only Image2, Image8, Image5 (and the working
 // pictures) change; Memo1 and every setting stay. A scale of 1 is Regenerate.
 void RegenerateScaled(Design& design, int scale);
+
+// The smallest stack, in pixels, whose regeneration shares its work with a second thread
+// (the pictures are the same either way); tests move it to compare both ways. Returns the
+// value it had.
+std::int64_t SetSharedRegenerationPixels(std::int64_t pixels);
 
 // "Default Size": ImageSource := Imagebackup, the size fields := its size. Returns true
 // when a field changed (the caller then regenerates once per changed field).

@@ -46,6 +46,38 @@ class Regeneration : public ::testing::Test {
   Design design;
 };
 
+// A large design shares its drawing with a second thread; every picture and setting it
+// leaves is the one a single thread leaves, for faces of colour and of a background, with
+// a caption and its strong shadow, and a selected line at the top or further down.
+TEST_F(Regeneration, SharedWithASecondThreadDrawsTheSame) {
+  design.edit1 = Lines(40);
+  design.ToolButton7 = design.StrongShadow = true;
+  for (int k = 0; k < 40; ++k) design.LineColors[static_cast<std::size_t>(k)] = MakeColour(k * 6, 90, 200 - k);
+  Picture background = test::PhotoLikePicture(300, 900);
+  for (const bool use_background : {false, true}) {
+    for (const int selected : {0, 7}) {
+      design.bgpicture = use_background;
+      design.Image7 = background;
+      design.SelectedLine = selected;
+      auto draw = [&](std::int64_t shared_from) {
+        const std::int64_t before = SetSharedRegenerationPixels(shared_from);
+        Design d = design;
+        Regenerate(d);
+        SetSharedRegenerationPixels(before);
+        return d;
+      };
+      const Design alone = draw(INT64_MAX);
+      const Design shared = draw(0);
+      const char* what = use_background ? "background" : "colour";
+      EXPECT_TRUE(shared.Image2 == alone.Image2) << what << selected;
+      EXPECT_TRUE(shared.Image8 == alone.Image8) << what << selected;
+      EXPECT_TRUE(shared.Image5 == alone.Image5) << what << selected;
+      EXPECT_TRUE(shared.Image3 == alone.Image3) << what << selected;
+      EXPECT_EQ(shared.frontcolor, alone.frontcolor) << what << selected;
+    }
+  }
+}
+
 TEST_F(Regeneration, StacksStripAndKeyRow) {
   design.edit1 = Lines(4);
   for (bool tbg : {true, false}) {
