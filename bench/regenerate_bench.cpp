@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "codecs/gif_writer.h"
 #include "codecs/picture.h"
 #include "design/design.h"
+#include "output/strips.h"
 #include "render/regenerate.h"
 #include "resources/builtin.h"
 #include "templates/template_file.h"
@@ -127,6 +129,30 @@ BENCHMARK(BM_DefaultTemplate)
     ->Unit(benchmark::kMillisecond)
     // On a shared machine the quickest of several runs is the steadiest figure.
     ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+
+// The buttons of that design with 1000 lines as the GIF export encodes them (normal and
+// mouse-over, the corner transparent), one after another on one thread: per button.
+void BM_DefaultTemplateButtonGifs(benchmark::State& state) {
+  const std::filesystem::path bin = CORVANTI_BIN_DIR;
+  Design design = corvanti::StartupDesign(bin);
+  design.tempFolder = std::filesystem::temp_directory_path();
+  corvanti::LoadTemplate(design, bin / "media" / "button" / "zuri-color.btt", [](Design&) {});
+  design.edit1 = Lines(1000);
+  corvanti::Regenerate(design);
+  const int w = design.ImageSource.Width();
+  const int h = design.ImageSource.Height();
+  std::vector<Picture> buttons;
+  for (int k = 1; k <= 1000; ++k) {
+    buttons.push_back(corvanti::Strip(design.Image2, k, w, h));
+    buttons.push_back(corvanti::Strip(design.Image8, k, w, h));
+  }
+  std::size_t next = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        corvanti::EncodeGif(buttons[next++ % buttons.size()], corvanti::GifTransparency::kTopLeftIndex).data());
+  }
+}
+BENCHMARK(BM_DefaultTemplateButtonGifs)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

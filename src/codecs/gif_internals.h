@@ -305,6 +305,10 @@ class THashTable {
   static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
 
   THashTable() { Clear(); }
+  // One that holds whatever its memory held until cleared, for a user that clears it only
+  // once it needs it.
+  struct Uncleared {};
+  explicit THashTable(Uncleared) {}
   void Clear() { slots_.fill(kEmpty); }
 
   static int Hash(std::uint32_t key) { return static_cast<int>((key ^ (key >> 4)) % kSize); }
@@ -395,7 +399,7 @@ class TLZWEncoder {
   std::array<std::uint32_t, 4096> child_pixels_;
   std::array<std::uint64_t, 4096> child_codes_;
   std::array<std::uint8_t, 4096> child_count_;
-  THashTable table_;
+  THashTable table_{THashTable::Uncleared{}};
 };
 
 // The image data of the frame: minimum code size byte, sub-blocks, terminator.

@@ -219,9 +219,17 @@ TGIFPalette TColorQuantizer::CollectColours() const {
     if (node.leaf) {
       TGIFColor c;
       if (node.pixel_count > 0) {
-        c.r = static_cast<std::uint8_t>(node.red_sum / node.pixel_count);
-        c.g = static_cast<std::uint8_t>(node.green_sum / node.pixel_count);
-        c.b = static_cast<std::uint8_t>(node.blue_sum / node.pixel_count);
+        // Sums below 2^32 (any leaf of fewer than 16 million pixels) divide in 32 bits,
+        // which is quicker and gives the same quotient.
+        if ((node.red_sum | node.green_sum | node.blue_sum) >> 32 == 0) {
+          c.r = static_cast<std::uint8_t>(static_cast<std::uint32_t>(node.red_sum) / node.pixel_count);
+          c.g = static_cast<std::uint8_t>(static_cast<std::uint32_t>(node.green_sum) / node.pixel_count);
+          c.b = static_cast<std::uint8_t>(static_cast<std::uint32_t>(node.blue_sum) / node.pixel_count);
+        } else {
+          c.r = static_cast<std::uint8_t>(node.red_sum / node.pixel_count);
+          c.g = static_cast<std::uint8_t>(node.green_sum / node.pixel_count);
+          c.b = static_cast<std::uint8_t>(node.blue_sum / node.pixel_count);
+        }
       }
       palette[next++] = c;
       continue;
@@ -539,8 +547,9 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
     }
   };
 
-  table_.Clear();
-  bool table_used = false;
+  // The string table is cleared when a code first needs it, which a small picture of few
+  // colours may never do.
+  bool table_ready = false;
   ClearRoots(clear_code);
   output(clear_code);
   if (size > 0) {
@@ -584,12 +593,13 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
           child_count_[p] = static_cast<std::uint8_t>(count + 1);
         } else {
           if (count == kInlineChildren) {
+            if (!table_ready) table_.Clear();
+            table_ready = true;
             child_count_[p] = kOverflowed;
             table_.Insert(key, free_code);
           } else {
             table_.Store(empty_slot, key, free_code);
           }
-          table_used = true;
         }
         last_child_[p] = pixel << 16 | static_cast<std::uint32_t>(free_code);
         // The new code's own lists start empty (they may hold what came before a clear).
@@ -600,8 +610,7 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
         ++free_code;
       } else {
         output(clear_code);
-        if (table_used) table_.Clear();
-        table_used = false;
+        table_ready = false;
         ClearRoots(clear_code);
         free_code = clear_code + 2;
       }
