@@ -22,7 +22,7 @@ Picture::Picture(int width, int height) {
   CheckPictureSize(width, height);
   width_ = width;
   height_ = height;
-  bytes_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3, 0);
+  bytes_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
 }
 
 void Picture::Fill(Colour c) {

@@ -2,6 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace corvanti {
@@ -24,6 +27,33 @@ constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 28;
 // exceeds the cap, or exceeds max_pixels (a decoder's own limit, at or below the cap).
 void CheckPictureSize(std::int64_t width, std::int64_t height,
                       std::int64_t max_pixels = kMaxPicturePixels);
+
+// Memory for pixels that comes zeroed from the allocator (calloc). A new picture is then
+// black without its bytes being written first: the system hands out fresh memory as zero
+// pages that are made only when first written, by whichever thread writes them. For
+// buffers given their size once (a vector that shrank and grew again would not be zeroed).
+template <typename T>
+struct ZeroedAllocator {
+  using value_type = T;
+  ZeroedAllocator() = default;
+  template <typename U>
+  ZeroedAllocator(const ZeroedAllocator<U>&) {}
+  T* allocate(std::size_t n) {
+    void* p = std::calloc(n, sizeof(T));
+    if (!p) throw std::bad_alloc();
+    return static_cast<T*>(p);
+  }
+  void deallocate(T* p, std::size_t) { std::free(p); }
+  // A value-initialised element is zero already.
+  template <typename U>
+  void construct(U*) noexcept {}
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+  friend bool operator==(ZeroedAllocator, ZeroedAllocator) { return true; }
+  friend bool operator!=(ZeroedAllocator, ZeroedAllocator) { return false; }
+};
 
 // A raster of whole pixels, three bytes each in the order blue, green, red, rows from the
 // top, no padding between rows. There is no alpha channel.
@@ -71,7 +101,7 @@ class Picture {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<std::uint8_t> bytes_;
+  std::vector<std::uint8_t, ZeroedAllocator<std::uint8_t>> bytes_;
 };
 
 }  // namespace corvanti
