@@ -187,7 +187,10 @@ void StagedFile::Close() {
 
 void StagedFile::Commit(CreateFailure style) {
   if (fd_ >= 0) {
-    // The unnamed file gets its name only where none is taken yet, in one step.
+    // The file is dated when it is named, so that the files of a folder are dated in the
+    // order of their names, as when each was written then; it gets its name only where
+    // none is taken yet, in one step.
+    ::futimens(fd_, nullptr);
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
     const bool named = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path_.c_str(), AT_SYMLINK_FOLLOW) == 0;
     Close();
