@@ -400,6 +400,14 @@ class TLZWEncoder {
   std::array<std::uint64_t, 4096> child_codes_;
   std::array<std::uint8_t, 4096> child_count_;
   THashTable table_{THashTable::Uncleared{}};
+  // The strings of one pixel repeated ("runs"): for each code that is one, its length above
+  // its pixel (0 for any other code); for each pixel, the codes of its runs by length, and
+  // the longest there is (all shorter ones exist; 0 once a run grew past kLongestRun, when
+  // that pixel's runs are followed string by string until the next clear).
+  static constexpr std::size_t kLongestRun = 255;
+  std::array<std::uint16_t, 4096> run_of_;
+  std::array<std::array<std::uint16_t, kLongestRun + 1>, 256> run_codes_;
+  std::array<std::uint8_t, 256> longest_run_;
 };
 
 // The image data of the frame: minimum code size byte, sub-blocks, terminator.

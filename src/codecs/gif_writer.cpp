@@ -481,6 +481,12 @@ void TLZWEncoder::ClearRoots(int clear_code) {
   std::fill_n(child_pixels_.begin(), roots, 0);
   std::fill_n(child_codes_.begin(), roots, 0);
   std::fill_n(last_child_.begin(), roots, kNoChild);
+  // Each one-pixel string is the first string of its own run.
+  for (std::size_t v = 0; v < roots; ++v) {
+    run_of_[v] = static_cast<std::uint16_t>(1u << 8 | v);
+    run_codes_[v][1] = static_cast<std::uint16_t>(v);
+    longest_run_[v] = 1;
+  }
 }
 
 void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_per_pixel,
@@ -559,6 +565,22 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
       if (i == readable) readable = ready_until(i + 4096);
       const std::uint32_t pixel = data[i];
       const std::size_t p = static_cast<std::size_t>(prefix);
+      // A run string meeting more of its pixel: the string the run's pixels lead to is
+      // known without a lookup per pixel, as far as the run strings go.
+      const std::uint32_t run = run_of_[p];
+      if (run != 0 && (run & 0xFF) == pixel) {
+        const std::size_t length = run >> 8;
+        const std::size_t longest = longest_run_[pixel];
+        if (longest > length) {
+          std::size_t end = i + 1;
+          const std::size_t limit = std::min(readable, i + (longest - length));
+          while (end < limit && data[end] == pixel) ++end;
+          const std::size_t reached = length + (end - i);
+          prefix = run_codes_[pixel][reached];
+          i = end - 1;
+          continue;
+        }
+      }
       const std::uint32_t memo = last_child_[p];
       if ((memo >> 16) == pixel) {
         prefix = static_cast<int>(memo & 0xFFFF);
@@ -602,6 +624,19 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
           }
         }
         last_child_[p] = pixel << 16 | static_cast<std::uint32_t>(free_code);
+        // A run string followed by its pixel makes the run's next string.
+        std::uint16_t new_run = 0;
+        if (run != 0 && (run & 0xFF) == pixel) {
+          const std::size_t length = (run >> 8) + 1;
+          if (length <= kLongestRun) {
+            new_run = static_cast<std::uint16_t>(length << 8 | pixel);
+            run_codes_[pixel][length] = static_cast<std::uint16_t>(free_code);
+            longest_run_[pixel] = static_cast<std::uint8_t>(length);
+          } else {
+            longest_run_[pixel] = 0;  // longer runs are followed string by string
+          }
+        }
+        run_of_[static_cast<std::size_t>(free_code)] = new_run;
         // The new code's own lists start empty (they may hold what came before a clear).
         child_count_[static_cast<std::size_t>(free_code)] = 0;
         child_pixels_[static_cast<std::size_t>(free_code)] = 0;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -362,6 +363,70 @@ TEST(GifWriterLzw, TableOverflowEmitsClearAfterCode4094) {
   }
   for (int n : g.block_lengths) EXPECT_GE(n, 1);
   for (std::size_t i = 0; i + 1 < g.block_lengths.size(); ++i) EXPECT_EQ(g.block_lengths[i], 255);
+}
+
+// The codes of LZW by its definition: the longest string in the table, a new string for
+// it and the next pixel, a clear code once code 4094 has been assigned.
+std::vector<int> GreedyCodes(const Bytes& data, int min_code_size) {
+  const int clear = 1 << min_code_size;
+  std::map<std::pair<int, int>, int> table;
+  int next = clear + 2;
+  std::vector<int> codes = {clear};
+  int prefix = data[0];
+  for (std::size_t i = 1; i < data.size(); ++i) {
+    const auto found = table.find({prefix, data[i]});
+    if (found != table.end()) {
+      prefix = found->second;
+      continue;
+    }
+    codes.push_back(prefix);
+    if (next < 4095) {
+      table[{prefix, data[i]}] = next++;
+    } else {
+      codes.push_back(clear);
+      table.clear();
+      next = clear + 2;
+    }
+    prefix = data[i];
+  }
+  codes.push_back(prefix);
+  codes.push_back(clear + 1);
+  return codes;
+}
+
+// Runs of one index, short and long (past the longest run the encoder follows as a run,
+// and across clear codes), whole or broken by other indices, give the definition's codes.
+TEST(GifWriterLzw, RunsGiveTheCodesOfTheDefinition) {
+  std::mt19937 random(5);
+  auto runs = [&](int colours, int shortest, int longest, std::size_t size) {
+    Bytes data;
+    while (data.size() < size) {
+      const auto v = static_cast<std::uint8_t>(random() % static_cast<unsigned>(colours));
+      data.insert(data.end(), static_cast<std::size_t>(shortest + static_cast<int>(random() % static_cast<unsigned>(longest - shortest + 1))), v);
+      if (random() % 4 == 0) data.push_back(static_cast<std::uint8_t>(random() % static_cast<unsigned>(colours)));
+    }
+    data.resize(size);
+    return data;
+  };
+  const struct {
+    int colours;
+    Bytes data;
+  } cases[] = {
+      {2, Bytes(70000, 1)},
+      {4, runs(4, 1, 400, 200000)},
+      {256, runs(256, 1, 12, 100000)},
+      {256, runs(3, 200, 300, 150000)},
+  };
+  for (const auto& c : cases) {
+    TGIFSubImage frame;
+    frame.width = 1000;  // every case is whole rows of it
+    frame.height = static_cast<int>(c.data.size() / 1000);
+    for (int k = 0; k < c.colours; ++k) frame.color_map.Add(TGIFColor{});
+    frame.data = c.data;
+    const ParsedGif g = ParseOwnGif(WriteGifImage(frame));
+    EXPECT_EQ(DecodeLzw(g.data, g.min_code_size).codes, GreedyCodes(c.data, g.min_code_size))
+        << c.colours << " colours, " << c.data.size() << " indices";
+  }
 }
 
 TEST(GifWriterLzw, FirstSlotIsTheKeyHashForEveryPrefixAndPixel) {
