@@ -393,8 +393,9 @@ class TLZWEncoder {
   // By count: the top bits of the list's bytes in use.
   static constexpr std::array<std::uint32_t, kOverflowed + 1> kListedBytes{
       0u, 0x80u, 0x8080u, 0x808080u, 0x80808080u, 0x80808080u};
-  // Empties the lists of the one-pixel strings (codes below the clear code); every other
-  // code's lists are emptied when the code is assigned.
+  // Empties the lists of the one-pixel strings (codes below the clear code) and makes each
+  // the first string of its run; every other code's lists are emptied (and its run noted)
+  // when the code is assigned.
   void ClearRoots(int clear_code);
   std::array<std::uint32_t, 4096> child_pixels_;
   std::array<std::uint64_t, 4096> child_codes_;

@@ -140,13 +140,13 @@ std::uint32_t TColorQuantizer::PathOf(int r, int g, int b) {
   // Most colours find their whole path made already: follow it here, and leave making
   // nodes (and filling the start table) to Descend.
   const std::uint32_t path = PathOf(r, g, b);
+  const StartNode& start = start_[path >> (24 - 3 * kStartLevels)];
   auto add = [&](TOctreeNode& node) {
     node.pixel_count += count;
     node.red_sum += static_cast<std::uint64_t>(r) * count;
     node.green_sum += static_cast<std::uint64_t>(g) * count;
     node.blue_sum += static_cast<std::uint64_t>(b) * count;
   };
-  const StartNode& start = start_[path >> (24 - 3 * kStartLevels)];
   if (start.generation == generation_) {
     TOctreeNode* nodes = nodes_.data();
     TOctreeLink link = start.node;

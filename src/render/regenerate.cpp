@@ -125,7 +125,9 @@ class SharedSteps {
       try {
         work(*this);
       } catch (...) {
+        // Whatever this thread still owed is not coming: nothing waits for it.
         failure_ = std::current_exception();
+        GiveUp();
       }
     });
   }
@@ -137,7 +139,7 @@ class SharedSteps {
     }
     changed_.notify_all();
   }
-  // False when the run gave up instead.
+  // False when the run (or the second thread) gave up instead.
   bool WaitFor(Step step) {
     if (!alongside_) return true;
     std::unique_lock<std::mutex> lock(mutex_);
@@ -151,13 +153,16 @@ class SharedSteps {
   }
 
  private:
-  void Join() {
-    if (!thread_.joinable()) return;
+  void GiveUp() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       given_up_ = true;
     }
     changed_.notify_all();
+  }
+  void Join() {
+    if (!thread_.joinable()) return;
+    GiveUp();
     thread_.join();
   }
 
