@@ -160,6 +160,9 @@ StagedFile::StagedFile(std::string bytes, std::filesystem::path path)
 
 void StagedFile::Stage() {
   if (fd_ >= 0) return;
+  // A file that replaces another is written beside it and renamed over it by Commit, as
+  // WriteWholeFile does; staging it as well would only write it twice.
+  if (::access(path_.c_str(), F_OK) == 0 || errno != ENOENT) return;
   const std::filesystem::path folder = path_.has_parent_path() ? path_.parent_path() : ".";
   fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (fd_ >= 0 && !WriteAll(fd_, bytes_)) Close();
@@ -196,6 +199,8 @@ void StagedFile::Commit(CreateFailure style) {
     Close();
     if (named) return;
   }
+  // Anything else (a target there already, no unnamed file, a folder in the way) goes
+  // the way of WriteWholeFile, with its errors.
   WriteWholeFile(bytes_, path_, style);
 }
 

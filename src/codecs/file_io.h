@@ -36,8 +36,9 @@ class StagedFile {
   StagedFile(const StagedFile&) = delete;
   StagedFile& operator=(const StagedFile&) = delete;
 
-  // Writes the bytes into a file without a name (it stays open until Commit). Never
-  // fails: where no such file can be made, Commit writes the bytes itself.
+  // Writes the bytes into a file without a name (it stays open until Commit), unless the
+  // target is there already. Never fails: where no such file is made, Commit writes the
+  // bytes itself.
   void Stage();
   // Gives the file its name. A target that is there already (it is replaced as
   // WriteWholeFile replaces it), and any failure, go the way of WriteWholeFile, with its

@@ -102,6 +102,9 @@ TEST(FileIo, ReadOnlyTargetIsNotReplaced) {
   WriteWholeFile("keep", dir / "ro.gif");
   ::chmod((dir / "ro.gif").c_str(), 0444);
   EXPECT_THROW(WriteWholeFile("new", dir / "ro.gif", CreateFailure::kCannotCreate), Error);
+  StagedFile staged("new", dir / "ro.gif");
+  staged.Stage();
+  EXPECT_THROW(staged.Commit(CreateFailure::kCannotCreate), Error);
   EXPECT_EQ(ReadWholeFile(dir / "ro.gif"), "keep");
 }
 
