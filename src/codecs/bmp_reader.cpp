@@ -1,11 +1,4 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/uio.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -337,43 +330,6 @@ DecodedPicture ReadBmp(std::string_view bytes, std::int64_t max_pixels) {
 
 namespace {
 
-// A descriptor that closes itself.
-class OpenFile {
- public:
-  explicit OpenFile(const std::filesystem::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  ~OpenFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  int fd() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// Reads the parts from `offset` on, in order; false unless every byte came.
-bool ReadParts(int fd, std::uint64_t offset, std::vector<iovec>& parts) {
-  std::size_t next = 0;
-  while (next < parts.size()) {
-    const int count = static_cast<int>(std::min<std::size_t>(parts.size() - next, IOV_MAX));
-    const ssize_t n = ::preadv(fd, parts.data() + next, count, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    offset += static_cast<std::uint64_t>(n);
-    // Past the parts read whole; a part read in part goes again from where it stopped.
-    for (std::size_t left = static_cast<std::size_t>(n); left > 0;) {
-      iovec& part = parts[next];
-      const std::size_t took = std::min(left, part.iov_len);
-      part.iov_base = static_cast<char*>(part.iov_base) + took;
-      part.iov_len -= took;
-      left -= took;
-      if (part.iov_len == 0) ++next;
-    }
-  }
-  return true;
-}
-
 // Large 24-bit pictures are read from the file straight into their rows, without holding
 // the file's bytes as well; an empty result means the file is read whole instead (another
 // kind of file, or one that changed while it was read), which gives the same picture and
@@ -382,15 +338,12 @@ constexpr std::uint64_t kStreamedBytes = 256 * 1024;
 constexpr std::size_t kHeadBytes = 64 * 1024;
 
 std::optional<DecodedPicture> ReadBmpRows(const std::filesystem::path& path) {
-  const OpenFile file(path);
-  struct stat info {};
-  if (file.fd() < 0 || ::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  const std::uint64_t file_size = static_cast<std::uint64_t>(info.st_size);
-  if (file_size < kStreamedBytes) return std::nullopt;
-  std::string head(kHeadBytes, '\0');
-  const ssize_t got = ::pread(file.fd(), head.data(), head.size(), 0);
-  if (got <= 0) return std::nullopt;
-  head.resize(static_cast<std::size_t>(got));
+  const ReadOnlyFile file(path);
+  const std::optional<std::uint64_t> size = file.RegularSize();
+  if (!size || *size < kStreamedBytes) return std::nullopt;
+  const std::uint64_t file_size = *size;
+  const std::string head = file.ReadAt(0, kHeadBytes);
+  if (head.empty()) return std::nullopt;
   BmpHeader header;
   if (!ParseBmpHeader(head, file_size, kMaxPicturePixels, header)) return std::nullopt;
   const std::uint64_t row_size = RowSize(header);
@@ -417,7 +370,7 @@ std::optional<DecodedPicture> ReadBmpRows(const std::filesystem::path& path) {
     parts.push_back({out.pixels.Row(order.Target(r)), pixels_bytes});
     if (padding) parts.push_back({scrap, padding});
   }
-  if (!ReadParts(file.fd(), header.pixel_start, parts)) return std::nullopt;
+  if (!file.ReadParts(header.pixel_start, parts)) return std::nullopt;
   return out;
 }
 

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <random>
 #include <utility>
@@ -21,6 +23,20 @@ std::string CannotOpen(const std::filesystem::path& path) {
 // A system error while writing, with the file it was writing.
 Error WriteError(int error_code, const std::filesystem::path& path) {
   return Error(IoErrorMessage(error_code) + " (" + path.string() + ")");
+}
+
+// Writes all the bytes; false on an error.
+bool WriteAll(int fd, std::string_view bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
 }
 
 // Closes a descriptor and removes the scratch file unless told the file was kept.
@@ -96,6 +112,50 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
   return bytes;
 }
 
+ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+
+ReadOnlyFile::~ReadOnlyFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<std::uint64_t> ReadOnlyFile::RegularSize() const {
+  struct stat info {};
+  if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::string ReadOnlyFile::ReadAt(std::uint64_t offset, std::size_t size) const {
+  std::string bytes(size, '\0');
+  ssize_t n;
+  do {
+    n = fd_ < 0 ? -1 : ::pread(fd_, bytes.data(), size, static_cast<off_t>(offset));
+  } while (n < 0 && errno == EINTR);
+  bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  return bytes;
+}
+
+bool ReadOnlyFile::ReadParts(std::uint64_t offset, std::vector<iovec>& parts) const {
+  std::size_t next = 0;
+  while (next < parts.size()) {
+    const int count = static_cast<int>(std::min<std::size_t>(parts.size() - next, IOV_MAX));
+    const ssize_t n = fd_ < 0 ? -1 : ::preadv(fd_, parts.data() + next, count, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    offset += static_cast<std::uint64_t>(n);
+    // Past the parts read whole; a part read in part goes again from where it stopped.
+    for (std::size_t left = static_cast<std::size_t>(n); left > 0;) {
+      iovec& part = parts[next];
+      const std::size_t took = std::min(left, part.iov_len);
+      part.iov_base = static_cast<char*>(part.iov_base) + took;
+      part.iov_len -= took;
+      left -= took;
+      if (part.iov_len == 0) ++next;
+    }
+  }
+  return true;
+}
+
 bool FileExists(const std::filesystem::path& path) {
   std::error_code ec;
   return std::filesystem::is_regular_file(path, ec);
@@ -120,40 +180,12 @@ void WriteWholeFile(std::string_view bytes, const std::filesystem::path& path, C
   if (fd < 0) fail(errno);
   ScratchFile file(scratch, fd);
 
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = ::write(file.fd(), p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw WriteError(errno, path);
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
+  if (!WriteAll(file.fd(), bytes)) throw WriteError(errno, path);
   if (file.Close() != 0) throw WriteError(errno, path);
   // A folder in the target's place refuses the rename (EISDIR); the scratch file goes.
   if (std::rename(scratch.c_str(), path.c_str()) != 0) fail(errno);
   file.Keep();
 }
-
-namespace {
-
-// Writes all the bytes; false on an error.
-bool WriteAll(int fd, std::string_view bytes) {
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-}  // namespace
 
 StagedFile::StagedFile(std::string bytes, std::filesystem::path path)
     : bytes_(std::move(bytes)), path_(std::move(path)) {}

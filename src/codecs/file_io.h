@@ -1,14 +1,40 @@
 #pragma once
 
+#include <sys/uio.h>
+
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvanti {
 
 // The whole file as bytes. Throws Error("Cannot open file <path>") when it cannot be
 // opened or read.
 std::string ReadWholeFile(const std::filesystem::path& path);
+
+// A file opened for reading at given places, for a reader that takes only the parts it
+// needs. Every call fails softly (a file that did not open reads as nothing), so that the
+// reader can fall back on ReadWholeFile and its errors.
+class ReadOnlyFile {
+ public:
+  explicit ReadOnlyFile(const std::filesystem::path& path);
+  ~ReadOnlyFile();
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+  // The length of a regular file; nothing for any other kind, or a file that did not open.
+  std::optional<std::uint64_t> RegularSize() const;
+  // Up to `size` bytes from `offset`: fewer at the end, none on an error.
+  std::string ReadAt(std::uint64_t offset, std::size_t size) const;
+  // The parts from `offset` on, in order; false unless every byte came.
+  bool ReadParts(std::uint64_t offset, std::vector<iovec>& parts) const;
+
+ private:
+  int fd_;
+};
 
 bool FileExists(const std::filesystem::path& path);
 

@@ -106,6 +106,23 @@ std::string MaskSettings(const TextMaskInput& input, const QFont& font) {
          std::to_string(input.right);
 }
 
+// Starts the painter on the image with the caption's font, in white.
+void BeginPainting(QPainter& painter, QImage& image, const QFont& font) {
+  painter.begin(&image);
+  painter.setFont(font);
+  painter.setPen(Qt::white);
+}
+
+// After a line that may have come out in colour, turns the rows of its cell in `target`
+// (the picture the image paints into) back into grey coverage, and paints on.
+void KeepGrey(QPainter& painter, QImage& image, const QFont& font, const QString& text,
+              Picture& target, int top, int height) {
+  if (!MayDrawInColour(text)) return;
+  painter.end();
+  ToGreyCoverage(target, top, height);
+  BeginPainting(painter, image, font);
+}
+
 // Draws lines of text one at a time into a scratch picture with room above and below, to
 // find whether each stays within its own H rows: if every line does, no line touches
 // another's rows, and a mask is the lines' rows laid one under the other.
@@ -117,7 +134,7 @@ class LineDrawer {
     image_ = QImage(scratch_.Data(), scratch_.Width(), scratch_.Height(),
                     static_cast<qsizetype>(scratch_.Stride()), QImage::Format_RGB888);
     if (image_.isNull()) throw Error("Out of memory while drawing the caption");
-    Begin();
+    BeginPainting(painter_, image_, font_);
   }
 
   // Draws the line at `left` into the mask's rows from `top` (which are black); false when
@@ -125,11 +142,7 @@ class LineDrawer {
   bool Draw(const QString& text, int left, Picture& mask, int top) {
     if (MarksMayPileUp(text)) return false;
     painter_.drawText(left, pad_ + metrics_.ascent(), text);
-    if (MayDrawInColour(text)) {
-      painter_.end();
-      ToGreyCoverage(scratch_, pad_, metrics_.height());
-      Begin();
-    }
+    KeepGrey(painter_, image_, font_, text, scratch_, pad_, metrics_.height());
     bool inside = true;
     const std::size_t stride = scratch_.Stride();
     for (int y = 0; y < scratch_.Height(); ++y) {
@@ -146,12 +159,6 @@ class LineDrawer {
   }
 
  private:
-  void Begin() {
-    painter_.begin(&image_);
-    painter_.setFont(font_);
-    painter_.setPen(Qt::white);
-  }
-
   QFont font_;
   const QFontMetrics& metrics_;
   int H_;
@@ -174,9 +181,8 @@ void DrawAllLines(const std::vector<QString>& texts, const std::vector<int>& lef
   QImage image(mask.Data(), mask.Width(), mask.Height(), static_cast<qsizetype>(mask.Stride()),
                QImage::Format_RGB888);
   if (image.isNull()) throw Error("Out of memory while drawing the caption");
-  QPainter painter(&image);
-  painter.setFont(font);
-  painter.setPen(Qt::white);
+  QPainter painter;
+  BeginPainting(painter, image, font);
   const int cell_height = metrics.height();
   for (std::size_t i = 0; i < texts.size(); ++i) {
     if (texts[i].isEmpty()) continue;
@@ -185,13 +191,7 @@ void DrawAllLines(const std::vector<QString>& texts, const std::vector<int>& lef
     // the line above it inside its own cell.
     painter.fillRect(lefts[i], top, widths[i], cell_height, Qt::black);
     painter.drawText(lefts[i], top + metrics.ascent(), texts[i]);
-    if (MayDrawInColour(texts[i])) {
-      painter.end();
-      ToGreyCoverage(mask, top, cell_height);
-      painter.begin(&image);
-      painter.setFont(font);
-      painter.setPen(Qt::white);
-    }
+    KeepGrey(painter, image, font, texts[i], mask, top, cell_height);
   }
 }
 
