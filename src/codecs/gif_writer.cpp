@@ -568,7 +568,8 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
       // A run string meeting more of its pixel: the string the run's pixels lead to is
       // known without a lookup per pixel, as far as the run strings go.
       const std::uint32_t run = run_of_[p];
-      if (run != 0 && (run & 0xFF) == pixel) {
+      const bool run_goes_on = run != 0 && (run & 0xFF) == pixel;
+      if (run_goes_on) {
         const std::size_t length = run >> 8;
         const std::size_t longest = longest_run_[pixel];
         if (longest > length) {
@@ -626,7 +627,7 @@ void TLZWEncoder::Encode(const std::uint8_t* data, std::size_t size, int bits_pe
         last_child_[p] = pixel << 16 | static_cast<std::uint32_t>(free_code);
         // A run string followed by its pixel makes the run's next string.
         std::uint16_t new_run = 0;
-        if (run != 0 && (run & 0xFF) == pixel) {
+        if (run_goes_on) {
           const std::size_t length = (run >> 8) + 1;
           if (length <= kLongestRun) {
             new_run = static_cast<std::uint16_t>(length << 8 | pixel);

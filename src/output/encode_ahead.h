@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "codecs/file_io.h"
+
 namespace corvanti {
 
 // An export's files, made on a second thread while this one writes them. Each file goes
@@ -132,6 +134,16 @@ void EncodeAheadAndWrite(int count, const Make& make, const Stage& stage, const 
     throw;
   }
   finish();
+}
+
+// The exports' files: make(i) gives file i as a StagedFile (its bytes and where it goes),
+// which is staged ahead and named in order; a file that cannot be made is reported as
+// "Cannot create file".
+template <typename Make, typename Meanwhile>
+void WriteFilesAhead(int count, const Make& make, const Meanwhile& meanwhile) {
+  EncodeAheadAndWrite(
+      count, make, [](int, StagedFile& file) { file.Stage(); },
+      [](int, StagedFile& file) { file.Commit(CreateFailure::kCannotCreate); }, meanwhile);
 }
 
 }  // namespace corvanti

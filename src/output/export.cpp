@@ -88,7 +88,7 @@ void ExportPicturesAndHtml(Design& design, const std::filesystem::path& path) {
   auto button = [&](int i) {
     return i < n ? std::pair(&design.Image2, i + 1) : std::pair(&design.Image8, i - n + 1);
   };
-  EncodeAheadAndWrite(
+  WriteFilesAhead(
       2 * n,
       [&](int i) {
         const auto [stack, k] = button(i);
@@ -96,8 +96,6 @@ void ExportPicturesAndHtml(Design& design, const std::filesystem::path& path) {
         return StagedFile(EncodeGif(Strip(*stack, k, w, h), strips),
                           WithSuffix(path, "_" + std::to_string(k) + suffix));
       },
-      [](int, StagedFile& file) { file.Stage(); },
-      [](int, StagedFile& file) { file.Commit(CreateFailure::kCannotCreate); },
       [&] { WriteGifFile(design.Image2, path, whole); });
 
   const std::string page_template = ReadWholeFile(design.exeFolder / "script.txt");

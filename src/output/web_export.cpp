@@ -96,15 +96,13 @@ void WritePictures(const Design& drawn, const std::filesystem::path& page, const
   // Button k's picture, then its mouse-over picture, k = 1 .. n: compressed and written
   // ahead on a second thread, named on this one in that order.
   const std::string hover = std::string("_hover") + suffix;
-  EncodeAheadAndWrite(
+  WriteFilesAhead(
       2 * n,
       [&](int i) {
         const int k = i / 2 + 1;
         return StagedFile(EncodePng(Strip(i % 2 ? drawn.Image8 : drawn.Image2, k, w, h), key),
                           Beside(page, names.Picture(k, i % 2 ? hover.c_str() : suffix)));
       },
-      [](int, StagedFile& file) { file.Stage(); },
-      [](int, StagedFile& file) { file.Commit(CreateFailure::kCannotCreate); },
       [] {});
 }
 
